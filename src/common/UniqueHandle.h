@@ -1,0 +1,74 @@
+// Owning wrappers for the platform's handles: each object closes what it holds exactly once.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace quentry {
+
+// Traits: Invalid() is the "holds nothing" value, Close(h) releases a valid handle.
+template <typename Traits> class UniqueHandle {
+public:
+    using Handle = typename Traits::Handle;
+
+    UniqueHandle() noexcept = default;
+    explicit UniqueHandle(Handle h) noexcept : m_handle(h) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            Reset(other.Release());
+        }
+        return *this;
+    }
+    ~UniqueHandle() { Reset(); }
+
+    Handle Get() const noexcept { return m_handle; }
+    bool IsValid() const noexcept { return m_handle != Traits::Invalid(); }
+    explicit operator bool() const noexcept { return IsValid(); }
+
+    Handle Release() noexcept { return std::exchange(m_handle, Traits::Invalid()); }
+    void Reset(Handle h = Traits::Invalid()) noexcept {
+        Handle old = std::exchange(m_handle, h);
+        if (old != Traits::Invalid()) {
+            Traits::Close(old);
+        }
+    }
+
+private:
+    Handle m_handle = Traits::Invalid();
+};
+
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::CloseHandle(h); }
+};
+
+// CreateFileW reports failure with INVALID_HANDLE_VALUE instead of null.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { ::CloseHandle(h); }
+};
+
+struct ModuleHandleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::FreeLibrary(h); }
+};
+
+struct GdiObjectTraits {
+    using Handle = HGDIOBJ;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::DeleteObject(h); }
+};
+
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+using UniqueModule = UniqueHandle<ModuleHandleTraits>;
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+
+} // namespace quentry

@@ -1,0 +1,77 @@
+#include "common/WideText.h"
+
+#include <cwchar>
+#include <vector>
+
+namespace quentry {
+
+std::string ToCodePage(std::wstring_view text, UINT codePage) {
+    if (text.empty()) {
+        return {};
+    }
+    int size = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                     nullptr, nullptr);
+    std::string result(size > 0 ? size : 0, '\0');
+    if (size > 0) {
+        ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
+                              nullptr, nullptr);
+    }
+    return result;
+}
+
+std::wstring FromCodePage(std::string_view text, UINT codePage) {
+    if (text.empty()) {
+        return {};
+    }
+    int size = ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(size > 0 ? size : 0, L'\0');
+    if (size > 0) {
+        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
+    }
+    return result;
+}
+
+std::string ToUtf8(std::wstring_view text) { return ToCodePage(text, CP_UTF8); }
+
+std::wstring FromUtf8(std::string_view text) { return FromCodePage(text, CP_UTF8); }
+
+std::wstring FormatV(const wchar_t* format, va_list arguments) {
+    if (format == nullptr) {
+        return {};
+    }
+    // Far beyond any text the launcher formats; stops a runaway format from eating the memory.
+    constexpr size_t kLimit = size_t{1} << 24;
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+        va_list copy;
+        va_copy(copy, arguments);
+        int written = _vsnwprintf(buffer.data(), buffer.size(), format, copy);
+        va_end(copy);
+        if (written >= 0 && static_cast<size_t>(written) < buffer.size()) {
+            return std::wstring(buffer.data(), static_cast<size_t>(written));
+        }
+        if (buffer.size() >= kLimit) {
+            return std::wstring(buffer.data(), buffer.size());
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring Format(const wchar_t* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::wstring text = FormatV(format, arguments);
+    va_end(arguments);
+    return text;
+}
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+} // namespace quentry

@@ -1,0 +1,278 @@
+#include "launcher/SetupApp.h"
+
+#include "common/WideText.h"
+#include "engine/WindowsInstaller.h"
+#include "launcher/Console.h"
+
+#include <vector>
+
+namespace quentry {
+
+namespace {
+
+CSetupApp* g_app = nullptr;
+
+constexpr unsigned kDefaultTitleId = 57344;
+constexpr unsigned kTitleWithProductId = 1;
+constexpr WORD kPackageResourceType = 40;
+
+bool HasPackageResource(HMODULE module, const wchar_t* name, LANGID language) {
+    return ::FindResourceExW(module, MAKEINTRESOURCEW(kPackageResourceType), name, language) != nullptr;
+}
+
+std::wstring LocalTimeText() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return Format(L"%04d-%02d-%02d %02d:%02d:%02d", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                  now.wSecond);
+}
+
+} // namespace
+
+CSetupApp* TheApp() { return g_app; }
+
+std::wstring ModuleFileVersion(HMODULE module) {
+    wchar_t path[MAX_PATH * 4] = {};
+    ::GetModuleFileNameW(module, path, static_cast<DWORD>(std::size(path)) - 1);
+    DWORD ignored = 0;
+    DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
+    if (size == 0) {
+        return L"0.0.0.0";
+    }
+    std::vector<BYTE> data(size);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT infoSize = 0;
+    if (!::GetFileVersionInfoW(path, 0, size, data.data()) ||
+        !::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &infoSize) || info == nullptr ||
+        infoSize < sizeof(VS_FIXEDFILEINFO)) {
+        return L"0.0.0.0";
+    }
+    return Format(L"%i.%i.%i.%i", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                  HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS));
+}
+
+CSetupApp::CSetupApp(std::wstring_view commandLine, IWindowsInstaller& installer, LauncherSteps steps,
+                     HMODULE resources)
+    : m_languages(resources), m_installer(installer), m_steps(std::move(steps)),
+      m_resources(resources ? resources : ::GetModuleHandleW(nullptr)), m_mainThreadId(::GetCurrentThreadId()) {
+    g_app = this;
+    m_title = LanguageTable::LoadStringIn(m_resources, kDefaultTitleId, ::GetUserDefaultUILanguage());
+    if (m_title.empty()) {
+        m_title = m_languages.LoadString(kDefaultTitleId);
+    }
+    m_commandLineText = TextAfterProgramName(commandLine);
+    m_commandLine.ParseCommandLine(commandLine);
+    m_log.Configure(m_commandLine.m_logFileName, m_commandLine.m_logMode, m_commandLine.m_logAttributes);
+    m_log.Open((m_commandLine.m_logAttributes & 1) == 0);
+    m_log.WriteText(1, L"=== Quentry started: " + LocalTimeText() + L" Build type: SHIP ANSI " +
+                           ModuleFileVersion(m_resources) + L"\r\n");
+}
+
+CSetupApp::~CSetupApp() {
+    m_log.Close();
+    if (g_app == this) {
+        g_app = nullptr;
+    }
+}
+
+void CSetupApp::WriteLog(int level, const wchar_t* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    m_log.WriteV(level, format, arguments);
+    va_end(arguments);
+}
+
+bool CSetupApp::InitInstance() {
+    // The command line as it was given (it may hold '%': written verbatim).
+    m_log.WriteText(2, L"RNX (c): CommandLine: " + std::wstring(m_commandLineText) + L"\r\n");
+    ChooseLanguage();
+    if (m_steps.buildUsageModel) {
+        m_steps.buildUsageModel(*this);
+    }
+    if (RunStartupBranches()) {
+        RealRun();
+    }
+    ReportSetupResult();
+    PostQuit(m_result.code);
+    m_quitPosted = true;
+    return false;
+}
+
+void CSetupApp::ChooseLanguage() {
+    m_languages.SelectByName(L"English");
+    m_multiLanguageResources = HasPackageResource(m_resources, L"PACKAGE_0_1031", 1031);
+    if (m_multiLanguageResources) {
+        if (!m_commandLine.m_language.empty()) {
+            m_languages.SelectByName(m_commandLine.m_language);
+        } else {
+            m_languages.SelectByLangId(::GetUserDefaultUILanguage());
+        }
+        return;
+    }
+    // A single-language build: the language the OS resource was stored in fixes the wizard's.
+    static constexpr std::pair<LANGID, const wchar_t*> kProbes[] = {
+        {1031, L"German"}, {1034, L"Spanish"}, {1036, L"French"}, {1041, L"Japanese"}};
+    for (const auto& [language, name] : kProbes) {
+        if (HasPackageResource(m_resources, L"OS", language)) {
+            m_languages.SelectByName(name);
+            return;
+        }
+    }
+    m_languages.SelectByName(L"English");
+}
+
+// Takes the first branch that applies; true when the run goes on to the real run.
+bool CSetupApp::RunStartupBranches() {
+    std::wstring propertyErrors;
+    const bool propertiesOk = !m_steps.checkProperties || m_steps.checkProperties(*this, propertyErrors);
+
+    if (m_commandLine.m_validateOnly) {
+        m_log.WriteText(3, L"Validation if all necessary resources have been compiled into setup.");
+        if (m_steps.validateResources && !m_steps.validateResources(*this)) {
+            m_log.WriteText(1, L"Validation failed!");
+            m_result = SetupResult{InstallerCorrupted, 0, true};
+        }
+        return false;
+    }
+    if (m_commandLine.m_showHelp || m_commandLine.m_invalidSyntax) {
+        AttachParentConsole();
+        if (m_steps.printUsage) {
+            m_steps.printUsage(*this);
+        }
+        return false;
+    }
+    if (m_steps.checkWindowsVersion && !m_steps.checkWindowsVersion(*this)) {
+        WriteLog(2, L"RNX (c): Setup not allowed to run on %s\r\n", m_osName.c_str());
+        if (!IsQuiet()) {
+            ShowMessage(m_languages.FormatString(10, m_osName.c_str(), m_minimumOsName.c_str()), MB_ICONERROR);
+        }
+        SetSetupResult(IncompatibleWindows);
+        return false;
+    }
+    if (m_steps.hasDirect2D && !m_steps.hasDirect2D(*this)) {
+        m_log.WriteText(2, L"No Direct2D found on this machine.");
+        if (!IsQuiet()) {
+            ShowMessage(m_languages.LoadString(66), MB_ICONERROR);
+        }
+        SetSetupResult(Direct2DMissing);
+        return false;
+    }
+    if (!propertiesOk) {
+        AttachParentConsole();
+        ConsoleWrite({}, true);
+        ConsoleWrite(propertyErrors, true);
+        ConsoleWrite({}, true);
+        return false;
+    }
+    if (m_steps.isAnotherLauncherRunning && m_steps.isAnotherLauncherRunning(*this)) {
+        m_log.WriteText(1, L"RNX (c): Setup already in progress.\r\n");
+        SetSetupResult(AlreadyRunning);
+        return false;
+    }
+    if (m_steps.hasInstallRights && !m_steps.hasInstallRights(*this)) {
+        m_log.WriteText(1, L"RNX (c): User has no sufficient rights to run setup.\r\n");
+        SetSetupResult(NoAdminRights);
+        return false;
+    }
+    return true;
+}
+
+void CSetupApp::RealRun() {
+    const std::wstring productName = m_steps.mainProductName ? m_steps.mainProductName(*this) : std::wstring();
+    m_title = m_languages.FormatString(kTitleWithProductId, productName.c_str());
+    m_log.WriteText(3, L"RNX (c): Reading package information.\r\n");
+    if (m_steps.buildCatalogue) {
+        m_steps.buildCatalogue(*this);
+    }
+    if (m_result.code != Success) {
+        return;
+    }
+    m_log.WriteText(3, L"RNX (c): All information collected. Start processing.\r\n");
+    if (m_steps.runWizard) {
+        m_steps.runWizard(*this);
+    }
+}
+
+int CSetupApp::ExitInstance() {
+    m_log.WriteText(3, L"RNX (c): entering ExitInstance \r\n");
+    if (m_quitPosted) {
+        // Serve what is still queued until the quit request of the start-up sequence arrives.
+        MSG message;
+        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    if (!m_commandLine.m_uninstall && !m_commandLine.m_repair && m_steps.deleteUnpackFolders) {
+        m_steps.deleteUnpackFolders(*this);
+    }
+    WriteStopBanner();
+    return m_result.code;
+}
+
+void CSetupApp::WriteStopBanner() {
+    m_log.WriteText(1, L"=== Quentry stopped: " + LocalTimeText() + L"\r\n");
+}
+
+int CSetupApp::SetSetupResult(int32_t code) {
+    m_result = SetupResult{code, 0, false};
+    return code != Success ? 1603 : 0;
+}
+
+std::wstring CSetupApp::ResultText() const {
+    std::wstring text = ResultLogText(m_result.code);
+    if (m_result.installerError == 0) {
+        return text;
+    }
+    wchar_t* system = nullptr;
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                        FORMAT_MESSAGE_IGNORE_INSERTS,
+                                    nullptr, static_cast<DWORD>(m_result.installerError),
+                                    MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), reinterpret_cast<wchar_t*>(&system),
+                                    0, nullptr);
+    if (length == 0 || system == nullptr) {
+        return text;
+    }
+    std::wstring systemText(system, length);
+    ::LocalFree(system);
+    // The system's texts end with a line break; the log line has its own.
+    while (!systemText.empty() && (systemText.back() == L'\n' || systemText.back() == L'\r' ||
+                                   systemText.back() == L' ')) {
+        systemText.pop_back();
+    }
+    return Format(L"%s (%d - %s)", text.c_str(), m_result.installerError, systemText.c_str());
+}
+
+void CSetupApp::ReportSetupResult() {
+    if (m_result.code == Success || m_result.reported) {
+        return;
+    }
+    WriteLog(3, L"RNX (c): ERROR: %s\r\n", ResultText().c_str());
+    if (!IsQuiet()) {
+        if (unsigned id = ResultMessageId(m_result.code); id != 0) {
+            ShowMessage(m_languages.FormatString(id), MB_ICONEXCLAMATION | MB_OK);
+        }
+    }
+    m_result.reported = true;
+}
+
+void CSetupApp::PostQuit(int exitCode) {
+    if (::GetCurrentThreadId() == m_mainThreadId) {
+        ::PostQuitMessage(exitCode);
+        return;
+    }
+    ::PostThreadMessageW(m_mainThreadId, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
+    ::ExitThread(static_cast<DWORD>(exitCode));
+}
+
+int CSetupApp::ShowMessage(const std::wstring& text, UINT style) {
+    if (IsQuiet()) {
+        return 0;
+    }
+    if (m_steps.messageBox) {
+        return m_steps.messageBox(*this, text, style);
+    }
+    return ::MessageBoxW(nullptr, text.c_str(), m_title.c_str(), style);
+}
+
+} // namespace quentry
