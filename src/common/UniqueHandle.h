@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <msi.h>
+
 #include <utility>
 
 namespace quentry {
@@ -66,9 +68,17 @@ struct GdiObjectTraits {
     static void Close(Handle h) noexcept { ::DeleteObject(h); }
 };
 
+// Installer handles: databases, views, records, summary information.
+struct MsiHandleTraits {
+    using Handle = MSIHANDLE;
+    static Handle Invalid() noexcept { return 0; }
+    static void Close(Handle h) noexcept { ::MsiCloseHandle(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueModule = UniqueHandle<ModuleHandleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueMsiHandle = UniqueHandle<MsiHandleTraits>;
 
 } // namespace quentry
