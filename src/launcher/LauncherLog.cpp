@@ -3,6 +3,7 @@
 #include "common/WideText.h"
 #include "engine/WindowsInstaller.h"
 
+#include <utility>
 #include <vector>
 
 namespace quentry {
