@@ -1,0 +1,146 @@
+#include "catalogue/PackageResources.h"
+
+#include "common/WideText.h"
+#include "launcher/SetupApp.h"
+
+#include <cwctype>
+#include <limits>
+
+namespace quentry {
+
+namespace {
+
+BOOL CALLBACK TakeFirstLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found) {
+    *reinterpret_cast<LANGID*>(found) = language;
+    return FALSE;
+}
+
+HRSRC FindInfo(HMODULE module, const std::wstring& name, LANGID language) {
+    const wchar_t* type = MAKEINTRESOURCEW(kPackageResourceType);
+    if (language != 0) {
+        return ::FindResourceExW(module, type, name.c_str(), language);
+    }
+    if (HRSRC found = ::FindResourceW(module, name.c_str(), type)) {
+        return found;
+    }
+    LANGID first = 0;
+    ::EnumResourceLanguagesW(module, type, name.c_str(), TakeFirstLanguage, reinterpret_cast<LONG_PTR>(&first));
+    return first != 0 ? ::FindResourceExW(module, type, name.c_str(), first) : nullptr;
+}
+
+} // namespace
+
+std::optional<std::span<const BYTE>> FindPackageResource(HMODULE module, const std::wstring& name,
+                                                         LANGID language) {
+    HRSRC info = FindInfo(module, name, language);
+    if (info == nullptr) {
+        return std::nullopt;
+    }
+    const DWORD size = ::SizeofResource(module, info);
+    HGLOBAL loaded = ::LoadResource(module, info);
+    const auto* data = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
+    if (data == nullptr) {
+        return std::span<const BYTE>();
+    }
+    return std::span<const BYTE>(data, size);
+}
+
+std::wstring ResourceText(std::span<const BYTE> bytes) {
+    std::wstring text;
+    text.reserve(bytes.size() / 2);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const wchar_t c = static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8));
+        if (c == L'\0') {
+            break;
+        }
+        text.push_back(c);
+    }
+    return text;
+}
+
+int64_t ParsePackageCount(const std::wstring& text) {
+    size_t i = 0;
+    while (i < text.size() && std::iswspace(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
+        negative = text[i] == L'-';
+        ++i;
+    }
+    constexpr int64_t kLimit = std::numeric_limits<int32_t>::max();
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+        value = std::min<int64_t>(value * 10 + (text[i] - L'0'), kLimit + 1);
+    }
+    return negative ? -value : value;
+}
+
+bool IsMultiLanguageBuild(HMODULE module) {
+    return ::FindResourceExW(module, MAKEINTRESOURCEW(kPackageResourceType), L"PACKAGE_0_1031", 1031) != nullptr;
+}
+
+bool ValidateResourceLayout(HMODULE module) {
+    const bool multiLanguage = IsMultiLanguageBuild(module);
+    const LANGID strings = multiLanguage ? kResourceEnglish : 0;
+    auto exists = [module](const std::wstring& name, LANGID language) {
+        return FindInfo(module, name, language) != nullptr;
+    };
+    for (const wchar_t* name : {L"OS", L"MINIMUM_MSI", L"PACKAGE_COUNT"}) {
+        if (!exists(name, strings)) {
+            return false;
+        }
+    }
+    const auto countText = FindPackageResource(module, L"PACKAGE_COUNT", strings);
+    const int64_t count = countText ? ParsePackageCount(ResourceText(*countText)) : 0;
+    if (count > kMaxPackageCount) {
+        return false;
+    }
+    for (const wchar_t* name : {L"PRODUCT_NAME", L"PRODUCT_CODE", L"PACKAGE_CODE"}) {
+        for (int64_t n = 0; n < count; ++n) {
+            if (!exists(Format(L"%s_%d", name, static_cast<int>(n)), strings)) {
+                return false;
+            }
+        }
+    }
+    for (int64_t n = 0; n < count; ++n) {
+        const std::wstring cabinet = Format(L"PACKAGE_%d", static_cast<int>(n));
+        if (!exists(cabinet, 0)) {
+            return false;
+        }
+        if (!multiLanguage) {
+            continue;
+        }
+        for (LANGID language : kTransformLanguages) {
+            if (!exists(Format(L"%s_%u", cabinet.c_str(), language), language)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::wstring ReadPackageString(CSetupApp& app, const std::wstring& name) {
+    const bool multiLanguage = app.m_multiLanguageResources;
+    const auto bytes = FindPackageResource(app.ResourceModule(), name, multiLanguage ? kResourceEnglish : 0);
+    if (bytes) {
+        return ResourceText(*bytes);
+    }
+    if (multiLanguage) {
+        return {};
+    }
+    app.ShowMessage(app.m_languages.FormatString(2, name.c_str()), MB_ICONEXCLAMATION | MB_OK);
+    // The build is incomplete: the run must not end as a success. The message has been shown.
+    if (app.m_result.code == Success) {
+        app.m_result = SetupResult{InstallerCorrupted, 0, true};
+    }
+    app.PostQuit(1603);
+    return {};
+}
+
+std::span<const BYTE> ReadPackageBlob(CSetupApp& app, const std::wstring& name, LANGID language) {
+    const auto bytes = FindPackageResource(app.ResourceModule(), name, language);
+    return bytes ? *bytes : std::span<const BYTE>();
+}
+
+} // namespace quentry
