@@ -2,72 +2,40 @@
 
 #include "common/WideText.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
+#include <memory>
 
 namespace quentry {
 
-std::vector<std::wstring> SplitArguments(std::wstring_view text) {
+std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine) {
     std::vector<std::wstring> arguments;
-    size_t i = 0;
-    const size_t n = text.size();
-    for (;;) {
-        while (i < n && (text[i] == L' ' || text[i] == L'\t')) {
-            ++i;
-        }
-        if (i >= n) {
-            break;
-        }
-        std::wstring argument;
-        bool quoted = false;
-        while (i < n && (quoted || (text[i] != L' ' && text[i] != L'\t'))) {
-            if (text[i] == L'\\') {
-                size_t slashes = 0;
-                while (i < n && text[i] == L'\\') {
-                    ++slashes;
-                    ++i;
-                }
-                if (i < n && text[i] == L'"') {
-                    // 2n backslashes and a quote: n backslashes, the quote delimits;
-                    // 2n+1 backslashes and a quote: n backslashes and a literal quote.
-                    argument.append(slashes / 2, L'\\');
-                    if (slashes % 2 == 1) {
-                        argument.push_back(L'"');
-                        ++i;
-                    }
-                } else {
-                    argument.append(slashes, L'\\');
-                }
-            } else if (text[i] == L'"') {
-                if (quoted && i + 1 < n && text[i + 1] == L'"') {
-                    // A doubled quote inside quotes stands for one literal quote.
-                    argument.push_back(L'"');
-                    i += 2;
-                } else {
-                    quoted = !quoted;
-                    ++i;
-                }
-            } else {
-                argument.push_back(text[i]);
-                ++i;
-            }
-        }
-        arguments.push_back(std::move(argument));
+    const std::wstring text(commandLine);
+    int count = 0;
+    // The system's own splitter, so that arguments are exactly what other programs see.
+    std::unique_ptr<LPWSTR, decltype(&::LocalFree)> argv(::CommandLineToArgvW(text.c_str(), &count),
+                                                         &::LocalFree);
+    if (!argv) {
+        return arguments;
+    }
+    for (int i = 0; i < count; ++i) {
+        arguments.emplace_back(argv.get()[i]);
     }
     return arguments;
 }
 
 std::wstring_view TextAfterProgramName(std::wstring_view commandLine) {
+    // The program name ends at the closing quote when it starts with one, else at the first
+    // blank or tab, as the splitter sees it.
     size_t i = 0;
-    while (i < commandLine.size() && (commandLine[i] == L' ' || commandLine[i] == L'\t')) {
-        ++i;
-    }
-    // The program name ends at the closing quote when it starts with one, else at the first blank.
-    if (i < commandLine.size() && commandLine[i] == L'"') {
-        size_t close = commandLine.find(L'"', i + 1);
+    if (!commandLine.empty() && commandLine[0] == L'"') {
+        const size_t close = commandLine.find(L'"', 1);
         i = close == std::wstring_view::npos ? commandLine.size() : close + 1;
-    }
-    while (i < commandLine.size() && commandLine[i] != L' ' && commandLine[i] != L'\t') {
-        ++i;
+    } else {
+        while (i < commandLine.size() && commandLine[i] != L' ' && commandLine[i] != L'\t') {
+            ++i;
+        }
     }
     while (i < commandLine.size() && (commandLine[i] == L' ' || commandLine[i] == L'\t')) {
         ++i;
@@ -76,7 +44,11 @@ std::wstring_view TextAfterProgramName(std::wstring_view commandLine) {
 }
 
 void CSetupAppCommandLineInfo::ParseCommandLine(std::wstring_view commandLine) {
-    ParseArguments(SplitArguments(TextAfterProgramName(commandLine)));
+    std::vector<std::wstring> arguments = SplitCommandLine(commandLine);
+    if (!arguments.empty()) {
+        arguments.erase(arguments.begin());
+    }
+    ParseArguments(arguments);
 }
 
 void CSetupAppCommandLineInfo::ParseArguments(const std::vector<std::wstring>& arguments) {
@@ -94,7 +66,8 @@ void CSetupAppCommandLineInfo::ParseArguments(const std::vector<std::wstring>& a
 }
 
 void CSetupAppCommandLineInfo::SetModeFlag(bool& flag) {
-    const int others = int{m_adminInstall} + int{m_repair} + int{m_uninstall} + int{m_extractOnly} - int{flag};
+    const int others =
+        int{m_adminInstall} + int{m_repair} + int{m_uninstall} + int{m_extractOnly} - int{flag};
     if (others >= 3) {
         m_invalidSyntax = true;
         return;
@@ -128,8 +101,8 @@ void CSetupAppCommandLineInfo::ParseFlag(const std::wstring& flag) {
         }
         for (wchar_t letter : rest) {
             static constexpr std::pair<wchar_t, uint32_t> kBits[] = {
-                {L'p', 2},   {L'o', 4},   {L'e', 8},   {L'd', 16},  {L'c', 32},
-                {L'a', 64},  {L'm', 128}, {L'u', 256}, {L's', 512}, {L'v', 1024},
+                {L'p', 2},  {L'o', 4},   {L'e', 8},   {L'd', 16},  {L'c', 32},
+                {L'a', 64}, {L'm', 128}, {L'u', 256}, {L's', 512}, {L'v', 1024},
             };
             for (const auto& [bitLetter, bit] : kBits) {
                 if (letter == bitLetter) {
@@ -138,50 +111,13 @@ void CSetupAppCommandLineInfo::ParseFlag(const std::wstring& flag) {
             }
         }
     } else if (first == L'q' || first == L'Q') {
-        if (rest.size() > 2) {
-            m_invalidSyntax = true;
-            return;
-        }
-        m_uiLevel = 2;
-        if (rest.empty()) {
-            return;
-        }
-        switch (rest[0]) {
-        case L'n':
-            m_uiLevel = 2;
-            break;
-        case L'b':
-            m_uiLevel = 3;
-            break;
-        case L'r':
-            m_uiLevel = 4;
-            break;
-        case L'f':
-            m_uiLevel = 5;
-            break;
-        case L'+':
-            m_uiLevel = 130;
-            if (rest.size() > 1) {
-                m_invalidSyntax = true;
-            }
-            return;
-        default:
-            m_invalidSyntax = true;
-            return;
-        }
-        if (rest.size() == 2) {
-            if (rest[1] == L'+') {
-                m_uiLevel |= 128;
-            } else {
-                m_invalidSyntax = true;
-            }
-        }
+        ParseUiLevel(rest);
     } else if (first == L'l' || first == L'L') {
         if (!rest.empty()) {
             m_logMode = 0;
             static constexpr std::pair<wchar_t, uint32_t> kBits[] = {
-                {L'm', 1},   {L'e', 2},    {L'w', 4},    {L'u', 8},    {L'i', 16},   {L'o', 128},
-                {L'a', 256}, {L'r', 512},  {L'c', 2048}, {L'v', 4096}, {L'x', 8192}, {L'*', 3999},
+                {L'm', 1},   {L'e', 2},   {L'w', 4},    {L'u', 8},    {L'i', 16},   {L'o', 128},
+                {L'a', 256}, {L'r', 512}, {L'c', 2048}, {L'v', 4096}, {L'x', 8192}, {L'*', 3999},
             };
             for (wchar_t letter : rest) {
                 if (letter == L'+') {
@@ -202,6 +138,46 @@ void CSetupAppCommandLineInfo::ParseFlag(const std::wstring& flag) {
     }
 }
 
+void CSetupAppCommandLineInfo::ParseUiLevel(const std::wstring& letters) {
+    // q, then n, b, r or f with an optional '+', or '+' alone; the level keeps what was read
+    // before a character that does not fit.
+    m_uiLevel = 2;
+    if (letters.empty()) {
+        return;
+    }
+    switch (letters[0]) {
+    case L'n':
+        m_uiLevel = 2;
+        break;
+    case L'b':
+        m_uiLevel = 3;
+        break;
+    case L'r':
+        m_uiLevel = 4;
+        break;
+    case L'f':
+        m_uiLevel = 5;
+        break;
+    case L'+':
+        m_uiLevel = 130;
+        break;
+    default:
+        m_invalidSyntax = true;
+        return;
+    }
+    if (letters.size() == 1) {
+        return;
+    }
+    if (letters[0] == L'+' || letters[1] != L'+') {
+        m_invalidSyntax = true;
+        return;
+    }
+    m_uiLevel |= 128;
+    if (letters.size() > 2) {
+        m_invalidSyntax = true;
+    }
+}
+
 void CSetupAppCommandLineInfo::ParseArgument(const std::wstring& text, bool isFlag) {
     if (isFlag) {
         ParseFlag(text);
@@ -212,13 +188,11 @@ void CSetupAppCommandLineInfo::ParseArgument(const std::wstring& text, bool isFl
     } else if (StartsWithNoCase(text, L"lang=")) {
         m_language = text.substr(5);
     } else if (StartsWithNoCase(text, L"subPackages=")) {
-        std::wstring value = text.substr(12);
-        while (!value.empty() && value.front() == L'"') {
-            value.erase(value.begin());
-        }
-        while (!value.empty() && value.back() == L'"') {
-            value.pop_back();
-        }
+        // The value without the double quotes at either end.
+        const size_t first = text.find_first_not_of(L'"', 12);
+        const std::wstring value = first == std::wstring::npos
+                                       ? std::wstring()
+                                       : text.substr(first, text.find_last_not_of(L'"') + 1 - first);
         m_subPackages = EqualsNoCase(value, L"all") ? std::wstring() : value;
     } else if (m_expectMifFile && m_mifFileName.empty()) {
         m_mifFileName = text;

@@ -10,9 +10,9 @@
 
 namespace quentry {
 
-// Splits a command line into arguments by the platform's rules (blanks separate, double quotes
-// group, backslashes before a quote escape it). The program name is not split off.
-std::vector<std::wstring> SplitArguments(std::wstring_view text);
+// Splits a whole command line, program name first, into its arguments by the platform's rules
+// (blanks separate, double quotes group, backslashes before a quote escape it).
+std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine);
 
 // The command-line text after the program name (the first argument), as it was given.
 std::wstring_view TextAfterProgramName(std::wstring_view commandLine);
@@ -44,7 +44,8 @@ public:
 
     // Parses the whole process command line (program name first).
     void ParseCommandLine(std::wstring_view commandLine);
-    // Parses the arguments after the program name.
+    // Parses the arguments after the program name; FinishParsing follows the last one (and does
+    // not run when there are none).
     void ParseArguments(const std::vector<std::wstring>& arguments);
     void ParseArgument(const std::wstring& text, bool isFlag);
     bool ParsePropertyAssignment(const std::wstring& text);
@@ -57,6 +58,7 @@ public:
 
 private:
     void ParseFlag(const std::wstring& flag);
+    void ParseUiLevel(const std::wstring& letters);
     void SetModeFlag(bool& flag);
 };
 
