@@ -6,6 +6,7 @@
 #include "launcher/LanguageTable.h"
 #include "launcher/LauncherLog.h"
 #include "launcher/SetupResult.h"
+#include "launcher/UsageModel.h"
 
 #include <windows.h>
 
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace quentry {
 
@@ -97,6 +99,8 @@ public:
     bool m_is64BitOs = false;
     bool m_is64BitPackage = false;
     std::wstring m_transforms;
+    std::vector<UsageCommand> m_usageCommands;
+    std::vector<UsagePropertyGroup> m_serverPropertyGroups;
     bool m_quitPosted = false;
 
 private:

@@ -1,5 +1,5 @@
-// The usage text printed for /? and for a command line that is not understood, and the check of
-// the installer properties given on the command line.
+// The usage and property-check steps of the start-up sequence, on the launcher context: the
+// usage model, the check of the command-line properties, and the usage text on the console.
 #pragma once
 
 #include <string>
@@ -8,9 +8,13 @@ namespace quentry {
 
 class CSetupApp;
 
+// Fills the context's usage commands and server property groups (the groups follow from the
+// main product's name in the resources).
 void BuildUsageModel(CSetupApp& app);
-// False when a property that must be numeric is not; errorText then holds one line per property.
+// Writes a warning line to the console for every property this executable does not know.
+// False when a port property is not numeric; errorText then holds one line per such property.
 bool CheckProperties(CSetupApp& app, std::wstring& errorText);
+// Prints the usage text to the console (or the redirected standard output).
 void PrintUsage(CSetupApp& app);
 
 } // namespace quentry

@@ -316,6 +316,33 @@ TEST(TransformToolTest, DescriptionAddsFilesComponentAndMedia) {
     EXPECT_EQ(PropertyOf(base, L"PROBE_COMMENT"), L"a value with blanks = and an equals sign");
 }
 
+TEST(TransformToolTest, DescriptionUpdatesAndDeletesRows) {
+    ScratchFolder folder;
+    const std::wstring base = CopyFixture(folder, L"TransformBase.msi", L"base.msi");
+    const std::wstring description = folder.File(L"edit.txt");
+    WriteBytes(description, "update Media DiskId=1 LastSequence=5 VolumeLabel=DISK1\n"
+                            "delete Property Property=PROBE_OLD\n"
+                            "update Property Property=Manufacturer Value=\"Zorvat \\\"Labs\\\"\"\n");
+    const std::wstring transform = folder.File(L"edit.mst");
+
+    const ProcessResult run = RunTool({L"--base", base, L"--changes", description, L"--out", transform});
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+
+    const TransformView view = ViewTransform(base, transform);
+    ASSERT_EQ(view.applied, 0u);
+    EXPECT_THAT(view.rows, UnorderedElementsAre(Fields{L"Media", L"LastSequence", L"1", L"5", L"1"},
+                                                Fields{L"Media", L"VolumeLabel", L"1", L"DISK1", L""},
+                                                Fields{L"Property", L"DELETE", L"PROBE_OLD", L"", L""},
+                                                Fields{L"Property", L"Value", L"Manufacturer",
+                                                       L"Zorvat \"Labs\"", L"Zorvat"}));
+
+    ASSERT_EQ(ApplyAndCommit(base, transform), 0u);
+    EXPECT_THAT(Query(base, L"SELECT * FROM `Media`"),
+                UnorderedElementsAre(Fields{L"1", L"5", L"", L"#base.cab", L"DISK1", L""}));
+    EXPECT_EQ(PropertyOf(base, L"PROBE_OLD"), L"<none>");
+    EXPECT_EQ(PropertyOf(base, L"Manufacturer"), L"Zorvat \"Labs\"");
+}
+
 TEST(TransformToolTest, TransformOfTwoDatabasesTurnsTheBaseIntoTheChangedOne) {
     ScratchFolder folder;
     const std::wstring base = CopyFixture(folder, L"TransformBase.msi", L"base.msi");
@@ -367,6 +394,11 @@ TEST(TransformToolTest, NewTableAndBinaryDataReachTheDatabase) {
 
     const ProcessResult run = RunTool({L"--base", base, L"--changed", changed, L"--out", transform});
     ASSERT_EQ(run.exitCode, 0u) << run.output;
+    const TransformView listed = ViewTransform(base, transform);
+    ASSERT_EQ(listed.applied, 0u);
+    EXPECT_THAT(listed.rows, Contains(Fields{L"QuentryNotes", L"CREATE", L"", L"", L""}));
+    EXPECT_THAT(listed.rows, Contains(Fields{L"QuentryNotes", L"INSERT", L"first", L"", L""}));
+    EXPECT_THAT(listed.rows, Contains(Fields{L"Binary", L"INSERT", L"ProbeData", L"", L""}));
     ASSERT_EQ(ApplyAndCommit(base, transform), 0u);
 
     EXPECT_EQ(ExportTable(base, L"QuentryNotes", folder.Path()),
