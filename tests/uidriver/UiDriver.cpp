@@ -5,6 +5,9 @@
 //
 //   uidriver [--transcript FILE] [--timeout MS] [--grace MS] [--press TEXT]... -- PROGRAM [ARGS...]
 //
+// --press clicks the button (push button or check box) with that caption; "Remove*" matches any
+// caption that begins with "Remove".
+//
 // Exit code: the program's exit code; 254 when it could not be started, 255 on time-out.
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
@@ -102,21 +105,26 @@ std::wstring Snapshot(HWND window) {
     return text;
 }
 
+// The caption as given, or, for a pattern ending in '*', any caption that begins with the rest.
+bool CaptionMatches(const std::wstring& caption, const std::wstring& pattern) {
+    if (!pattern.empty() && pattern.back() == L'*') {
+        return caption.starts_with(pattern.substr(0, pattern.size() - 1));
+    }
+    return caption == pattern;
+}
+
 HWND FindButton(HWND window, const std::wstring& caption) {
     for (HWND child : ChildrenOf(window)) {
         if (::IsWindowVisible(child) && ::IsWindowEnabled(child) &&
-            quentry::EqualsNoCase(ClassOf(child), L"Button") && PlainCaption(WindowText(child)) == caption) {
+            quentry::EqualsNoCase(ClassOf(child), L"Button") && CaptionMatches(PlainCaption(WindowText(child)), caption)) {
             return child;
         }
     }
     return nullptr;
 }
 
-void Press(HWND button) {
-    HWND parent = ::GetParent(button);
-    ::PostMessageW(parent, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
-}
+// A click as the control itself handles it: a check box toggles, a push button notifies its dialog.
+void Press(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
 
 class Transcript {
 public:
