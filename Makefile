@@ -42,6 +42,9 @@ test: build
 demo: build
 	@QUENTRY_TEST_BUILD=$(TEST_BUILD) scripts/demo
 
+bench: build
+	@scripts/bench
+
 format:
 	@find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
