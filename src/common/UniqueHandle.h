@@ -5,6 +5,7 @@
 
 #include <msi.h>
 
+#include <initializer_list>
 #include <utility>
 
 namespace quentry {
@@ -75,10 +76,49 @@ struct MsiHandleTraits {
     static void Close(Handle h) noexcept { ::MsiCloseHandle(h); }
 };
 
+// FindFirstFileW searches, closed with FindClose.
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { ::FindClose(h); }
+};
+
+// Registry keys. The predefined roots (HKEY_CLASSES_ROOT ... HKEY_CURRENT_USER_LOCAL_SETTINGS) belong
+// to the process and are never closed.
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() noexcept { return nullptr; }
+    static bool IsPredefined(Handle h) noexcept {
+        for (Handle root :
+             {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_PERFORMANCE_DATA,
+              HKEY_CURRENT_CONFIG, HKEY_DYN_DATA, HKEY_CURRENT_USER_LOCAL_SETTINGS}) {
+            if (h == root) {
+                return true;
+            }
+        }
+        return false;
+    }
+    static void Close(Handle h) noexcept {
+        if (!IsPredefined(h)) {
+            ::RegCloseKey(h);
+        }
+    }
+};
+
+// Memory the security functions hand out with LocalAlloc (descriptors, access lists, entry arrays).
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::LocalFree(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueModule = UniqueHandle<ModuleHandleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
+using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
+using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 using UniqueMsiHandle = UniqueHandle<MsiHandleTraits>;
 
 } // namespace quentry
