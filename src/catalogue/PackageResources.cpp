@@ -24,7 +24,8 @@ HRSRC FindInfo(HMODULE module, const std::wstring& name, LANGID language) {
         return found;
     }
     LANGID first = 0;
-    ::EnumResourceLanguagesW(module, type, name.c_str(), TakeFirstLanguage, reinterpret_cast<LONG_PTR>(&first));
+    ::EnumResourceLanguagesW(module, type, name.c_str(), TakeFirstLanguage,
+                             reinterpret_cast<LONG_PTR>(&first));
     return first != 0 ? ::FindResourceExW(module, type, name.c_str(), first) : nullptr;
 }
 
@@ -77,7 +78,8 @@ int64_t ParsePackageCount(const std::wstring& text) {
 }
 
 bool IsMultiLanguageBuild(HMODULE module) {
-    return ::FindResourceExW(module, MAKEINTRESOURCEW(kPackageResourceType), L"PACKAGE_0_1031", 1031) != nullptr;
+    return ::FindResourceExW(module, MAKEINTRESOURCEW(kPackageResourceType), L"PACKAGE_0_1031", 1031) !=
+           nullptr;
 }
 
 bool ValidateResourceLayout(HMODULE module) {

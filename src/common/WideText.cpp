@@ -31,9 +31,13 @@ std::wstring FromCodePage(std::string_view text, UINT codePage) {
     return result;
 }
 
-std::string ToUtf8(std::wstring_view text) { return ToCodePage(text, CP_UTF8); }
+std::string ToUtf8(std::wstring_view text) {
+    return ToCodePage(text, CP_UTF8);
+}
 
-std::wstring FromUtf8(std::string_view text) { return FromCodePage(text, CP_UTF8); }
+std::wstring FromUtf8(std::string_view text) {
+    return FromCodePage(text, CP_UTF8);
+}
 
 std::wstring FormatV(const wchar_t* format, va_list arguments) {
     if (format == nullptr) {

@@ -60,7 +60,8 @@ void ConsoleWrite(std::wstring_view text, bool newline) {
         return;
     }
     DWORD written = 0;
-    if (isConsole && ::WriteConsoleW(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) {
+    if (isConsole &&
+        ::WriteConsoleW(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) {
         return;
     }
     const std::string bytes = ToUtf8(line);

@@ -79,7 +79,8 @@ void LauncherLog::WriteText(int level, std::wstring_view text) {
         return;
     }
     DWORD written = 0;
-    ::WriteFile(m_file.Get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
+    ::WriteFile(m_file.Get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written,
+                nullptr);
     ::FlushFileBuffers(m_file.Get());
 }
 
@@ -109,8 +110,8 @@ void LauncherLog::AppendInstallerLog() {
         return;
     }
     const std::wstring name = std::exchange(m_installerLogName, std::wstring());
-    UniqueFileHandle source(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle source(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!source) {
         return;
     }
@@ -136,7 +137,8 @@ void LauncherLog::AppendInstallerLog() {
     }
     std::lock_guard<std::mutex> guard(m_writeLock);
     DWORD written = 0;
-    ::WriteFile(m_file.Get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
+    ::WriteFile(m_file.Get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written,
+                nullptr);
     ::FlushFileBuffers(m_file.Get());
 }
 

@@ -1,3 +1,6 @@
+#include "catalogue/InstalledElsewhere.h"
+#include "catalogue/PackageCatalogue.h"
+#include "catalogue/PackageResources.h"
 #include "launcher/SetupApp.h"
 #include "launcher/SystemChecks.h"
 #include "launcher/Usage.h"
@@ -10,10 +13,18 @@ LauncherSteps LauncherSteps::Default() {
         QueryRunningWindows(app);
         return true;
     };
+    steps.validateResources = [](CSetupApp& app) { return ValidateResourceLayout(app.ResourceModule()); };
     steps.isAnotherLauncherRunning = [](CSetupApp& app) { return IsAnotherLauncherRunning(app); };
     steps.buildUsageModel = [](CSetupApp& app) { BuildUsageModel(app); };
-    steps.checkProperties = [](CSetupApp& app, std::wstring& errorText) { return CheckProperties(app, errorText); };
+    steps.checkProperties = [](CSetupApp& app, std::wstring& errorText) {
+        return CheckProperties(app, errorText);
+    };
     steps.printUsage = [](CSetupApp& app) { PrintUsage(app); };
+    steps.mainProductName = [](CSetupApp& app) { return ReadPackageString(app, L"PRODUCT_NAME_0"); };
+    steps.buildCatalogue = [](CSetupApp& app) {
+        BuildCatalogue(app);
+        HandleInstalledElsewhere(app);
+    };
     return steps;
 }
 

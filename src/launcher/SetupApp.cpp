@@ -29,7 +29,9 @@ std::wstring LocalTimeText() {
 
 } // namespace
 
-CSetupApp* TheApp() { return g_app; }
+CSetupApp* TheApp() {
+    return g_app;
+}
 
 std::wstring ModuleFileVersion(HMODULE module) {
     wchar_t path[MAX_PATH * 4] = {};
@@ -43,8 +45,8 @@ std::wstring ModuleFileVersion(HMODULE module) {
     VS_FIXEDFILEINFO* info = nullptr;
     UINT infoSize = 0;
     if (!::GetFileVersionInfoW(path, 0, size, data.data()) ||
-        !::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &infoSize) || info == nullptr ||
-        infoSize < sizeof(VS_FIXEDFILEINFO)) {
+        !::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &infoSize) ||
+        info == nullptr || infoSize < sizeof(VS_FIXEDFILEINFO)) {
         return L"0.0.0.0";
     }
     return Format(L"%i.%i.%i.%i", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
@@ -54,7 +56,8 @@ std::wstring ModuleFileVersion(HMODULE module) {
 CSetupApp::CSetupApp(std::wstring_view commandLine, IWindowsInstaller& installer, LauncherSteps steps,
                      HMODULE resources)
     : m_languages(resources), m_installer(installer), m_steps(std::move(steps)),
-      m_resources(resources ? resources : ::GetModuleHandleW(nullptr)), m_mainThreadId(::GetCurrentThreadId()) {
+      m_resources(resources ? resources : ::GetModuleHandleW(nullptr)),
+      m_mainThreadId(::GetCurrentThreadId()) {
     g_app = this;
     m_title = LanguageTable::LoadStringIn(m_resources, kDefaultTitleId, ::GetUserDefaultUILanguage());
     if (m_title.empty()) {
@@ -144,7 +147,8 @@ bool CSetupApp::RunStartupBranches() {
     if (m_steps.checkWindowsVersion && !m_steps.checkWindowsVersion(*this)) {
         WriteLog(2, L"RNX (c): Setup not allowed to run on %s\r\n", m_osName.c_str());
         if (!IsQuiet()) {
-            ShowMessage(m_languages.FormatString(10, m_osName.c_str(), m_minimumOsName.c_str()), MB_ICONERROR);
+            ShowMessage(m_languages.FormatString(10, m_osName.c_str(), m_minimumOsName.c_str()),
+                        MB_ICONERROR);
         }
         SetSetupResult(IncompatibleWindows);
         return false;
@@ -178,7 +182,8 @@ bool CSetupApp::RunStartupBranches() {
 }
 
 void CSetupApp::RealRun() {
-    const std::wstring productName = m_steps.mainProductName ? m_steps.mainProductName(*this) : std::wstring();
+    const std::wstring productName =
+        m_steps.mainProductName ? m_steps.mainProductName(*this) : std::wstring();
     m_title = m_languages.FormatString(kTitleWithProductId, productName.c_str());
     m_log.WriteText(3, L"RNX (c): Reading package information.\r\n");
     if (m_steps.buildCatalogue) {
@@ -225,19 +230,18 @@ std::wstring CSetupApp::ResultText() const {
         return text;
     }
     wchar_t* system = nullptr;
-    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                        FORMAT_MESSAGE_IGNORE_INSERTS,
-                                    nullptr, static_cast<DWORD>(m_result.installerError),
-                                    MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), reinterpret_cast<wchar_t*>(&system),
-                                    0, nullptr);
+    DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(m_result.installerError), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+        reinterpret_cast<wchar_t*>(&system), 0, nullptr);
     if (length == 0 || system == nullptr) {
         return text;
     }
     std::wstring systemText(system, length);
     ::LocalFree(system);
     // The system's texts end with a line break; the log line has its own.
-    while (!systemText.empty() && (systemText.back() == L'\n' || systemText.back() == L'\r' ||
-                                   systemText.back() == L' ')) {
+    while (!systemText.empty() &&
+           (systemText.back() == L'\n' || systemText.back() == L'\r' || systemText.back() == L' ')) {
         systemText.pop_back();
     }
     return Format(L"%s (%d - %s)", text.c_str(), m_result.installerError, systemText.c_str());

@@ -2,6 +2,7 @@
 // log and the result of the run, and runs the start-up sequence and the shutdown.
 #pragma once
 
+#include "catalogue/SetupPackage.h"
 #include "launcher/CommandLineInfo.h"
 #include "launcher/LanguageTable.h"
 #include "launcher/LauncherLog.h"
@@ -87,6 +88,7 @@ public:
     LauncherLog m_log;
     SetupResult m_result;
     int32_t m_packageCount = 0;
+    std::vector<std::unique_ptr<SetupPackage>> m_packages;
     bool m_legacyLayout = false;
     bool m_multiLanguageResources = false;
     std::wstring m_osName;

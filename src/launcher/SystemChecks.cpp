@@ -53,11 +53,12 @@ void QueryRunningWindows(CSetupApp& app) {
 bool IsTerminalServer(CSetupApp& app) {
     if (app.m_osMajorVersion >= 5) {
         const OSVERSIONINFOEXW version = RunningVersion();
-        return (version.wSuiteMask & VER_SUITE_TERMINAL) != 0 && (version.wSuiteMask & VER_SUITE_SINGLEUSERTS) == 0;
+        return (version.wSuiteMask & VER_SUITE_TERMINAL) != 0 &&
+               (version.wSuiteMask & VER_SUITE_SINGLEUSERTS) == 0;
     }
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\ProductOptions", 0, KEY_READ,
-                        &key) != ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\ProductOptions", 0,
+                        KEY_READ, &key) != ERROR_SUCCESS) {
         return false;
     }
     wchar_t suites[1024] = {};

@@ -25,11 +25,12 @@ TEST(LanguageTableTest, SelectsByLanguageIdWithPrimaryLanguageFallback) {
     const struct {
         LANGID requested;
         const wchar_t* expected;
-    } cases[] = {
-        {1033, L"English"}, {2057, L"English"},  {1031, L"German"},   {3079, L"German"},
-        {3082, L"Spanish"}, {1036, L"French"},   {4108, L"French"},   {1041, L"Japanese"},
-        {1049, L"English"}, // Russian: no row, the current row stays
-    };
+    } cases[] =
+        {
+            {1033, L"English"}, {2057, L"English"}, {1031, L"German"}, {3079, L"German"},
+            {3082, L"Spanish"}, {1036, L"French"},  {4108, L"French"}, {1041, L"Japanese"},
+            {1049, L"English"}, // Russian: no row, the current row stays
+        };
     for (const auto& c : cases) {
         LanguageTable table;
         table.SelectByName(L"English");

@@ -98,7 +98,8 @@ TEST(LauncherLogTest, LinesOfDifferentThreadsNeverMix) {
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&log, t] {
             for (int i = 0; i < kLines; ++i) {
-                log.Write(3, L"thread %d line %d %s\r\n", t, i, std::wstring(static_cast<size_t>(i % 97), L'a' + t).c_str());
+                log.Write(3, L"thread %d line %d %s\r\n", t, i,
+                          std::wstring(static_cast<size_t>(i % 97), L'a' + t).c_str());
             }
         });
     }

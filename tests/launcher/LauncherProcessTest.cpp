@@ -16,7 +16,9 @@ using test::ReadUtf16;
 using test::RunCommand;
 using test::ScratchFolder;
 
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+std::wstring Quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
 
 size_t CountOf(const std::string& text, const std::string& part) {
     size_t count = 0;
@@ -26,22 +28,28 @@ size_t CountOf(const std::string& text, const std::string& part) {
     return count;
 }
 
+// The bare launcher carries no packages: a build without its resources is a corrupt installer,
+// and the run must say so with its exit code rather than end as a success.
 TEST(LauncherProcessTest, ARunWritesItsBannersAndCommandLineAndExitsWithItsCode) {
     ScratchFolder scratch;
     const std::wstring log = scratch.File(L"run.log");
-    const auto result = RunCommand(Quoted(test::LauncherPath()) + L" /qn /L*v " + Quoted(log) + L" NOTE=50%d");
+    const auto result =
+        RunCommand(Quoted(test::LauncherPath()) + L" /qn /L*v " + Quoted(log) + L" NOTE=50%d");
     ASSERT_FALSE(result.timedOut);
-    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(result.exitCode, 1u);
 
     const std::string text = ToUtf8(ReadUtf16(log));
     // UTF-16LE without byte-order mark: the file starts with the banner's first character.
     EXPECT_EQ(test::ReadBytes(log).substr(0, 2), std::string("=\0", 2));
-    EXPECT_TRUE(std::regex_search(text, std::regex("^=== Quentry started: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d "
-                                                   "Build type: SHIP ANSI 1\\.0\\.0\\.1\\r\\n")))
+    EXPECT_TRUE(
+        std::regex_search(text, std::regex("^=== Quentry started: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d "
+                                           "Build type: SHIP ANSI 1\\.0\\.0\\.1\\r\\n")))
         << text;
-    EXPECT_NE(text.find("RNX (c): CommandLine: /qn /L*v " + ToUtf8(Quoted(log)) + " NOTE=50%d\r\n"), std::string::npos)
+    EXPECT_NE(text.find("RNX (c): CommandLine: /qn /L*v " + ToUtf8(Quoted(log)) + " NOTE=50%d\r\n"),
+              std::string::npos)
         << text;
-    EXPECT_TRUE(std::regex_search(text, std::regex("=== Quentry stopped: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\r\\n$")))
+    EXPECT_TRUE(std::regex_search(
+        text, std::regex("=== Quentry stopped: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\r\\n$")))
         << text;
 }
 
@@ -49,11 +57,11 @@ TEST(LauncherProcessTest, AppendsWithPlusAndEmptiesOtherwise) {
     ScratchFolder scratch;
     const std::wstring log = scratch.File(L"append.log");
     test::WriteBytes(log, std::string("o\0l\0d\0\r\0\n\0", 10));
-    ASSERT_EQ(RunCommand(Quoted(test::LauncherPath()) + L" /qn /L*+ " + Quoted(log)).exitCode, 0u);
+    ASSERT_EQ(RunCommand(Quoted(test::LauncherPath()) + L" /qn /L*+ " + Quoted(log)).exitCode, 1u);
     std::wstring text = ReadUtf16(log);
     EXPECT_TRUE(text.starts_with(L"old\r\n=== Quentry started: ")) << ToUtf8(text);
 
-    ASSERT_EQ(RunCommand(Quoted(test::LauncherPath()) + L" /qn /L " + Quoted(log)).exitCode, 0u);
+    ASSERT_EQ(RunCommand(Quoted(test::LauncherPath()) + L" /qn /L " + Quoted(log)).exitCode, 1u);
     text = ReadUtf16(log);
     EXPECT_TRUE(text.starts_with(L"=== Quentry started: ")) << ToUtf8(text);
     EXPECT_EQ(CountOf(ToUtf8(text), "=== Quentry started: "), 1u);
@@ -82,14 +90,15 @@ TEST(LauncherProcessTest, ASecondLauncherExitsWithSixAndSaysSoOnce) {
 
     // Interactive: one message box with the message, answered by the UI driver.
     const std::wstring transcript = scratch.File(L"transcript.txt");
-    result = RunCommand(Quoted(test::BuildPath(L"bin\\uidriver.exe")) + L" --transcript " + Quoted(transcript) +
-                            L" --timeout 30000 --press OK -- " + Quoted(test::LauncherPath()) + L" /L*v " +
-                            Quoted(log),
+    result = RunCommand(Quoted(test::BuildPath(L"bin\\uidriver.exe")) + L" --transcript " +
+                            Quoted(transcript) + L" --timeout 30000 --press OK -- " +
+                            Quoted(test::LauncherPath()) + L" /L*v " + Quoted(log),
                         60000);
     EXPECT_EQ(result.exitCode, 6u);
     const std::string shown = test::ReadBytes(transcript);
-    EXPECT_EQ(CountOf(shown, "Another program is being installed. Please wait until that installation is complete, "
-                             "and then try installing this software again."),
+    EXPECT_EQ(CountOf(shown,
+                      "Another program is being installed. Please wait until that installation is complete, "
+                      "and then try installing this software again."),
               1u)
         << shown;
     EXPECT_EQ(CountOf(shown, "window \"Zorvat Setup Wizard\""), 1u) << shown;
@@ -100,10 +109,10 @@ TEST(LauncherProcessTest, ASecondLauncherExitsWithSixAndSaysSoOnce) {
 }
 
 TEST(LauncherProcessTest, TheFirstLauncherHoldsTheLockForItsLifetime) {
-    // Nobody holds the lock: the run goes through and lets go of it when it ends.
-    ScratchFolder scratch;
-    EXPECT_EQ(RunCommand(Quoted(test::LauncherPath()) + L" /qn").exitCode, 0u);
-    EXPECT_EQ(RunCommand(Quoted(test::LauncherPath()) + L" /qn").exitCode, 0u);
+    // Nobody holds the lock: the run passes the lock (and ends as the corrupt build it is) and
+    // lets go of the lock when it ends, so the next run passes it too.
+    EXPECT_EQ(RunCommand(Quoted(test::LauncherPath()) + L" /qn").exitCode, 1u);
+    EXPECT_EQ(RunCommand(Quoted(test::LauncherPath()) + L" /qn").exitCode, 1u);
 }
 
 } // namespace

@@ -107,7 +107,8 @@ TEST_F(SetupAppTest, EachRefusalLogsShowsAndEndsAsSpecified) {
                  return false;
              };
          },
-         {L"RNX (c): Setup not allowed to run on Windows 2000\r\n", L"RNX (c): ERROR: Incompatible Windows Version\r\n"},
+         {L"RNX (c): Setup not allowed to run on Windows 2000\r\n",
+          L"RNX (c): ERROR: Incompatible Windows Version\r\n"},
          {10, 25},
          4},
         {"direct2d",
@@ -117,7 +118,8 @@ TEST_F(SetupAppTest, EachRefusalLogsShowsAndEndsAsSpecified) {
          5},
         {"another launcher",
          [](LauncherSteps& s) { s.isAnotherLauncherRunning = [](CSetupApp&) { return true; }; },
-         {L"RNX (c): Setup already in progress.\r\n", L"RNX (c): ERROR: Another installer was already running.\r\n"},
+         {L"RNX (c): Setup already in progress.\r\n",
+          L"RNX (c): ERROR: Another installer was already running.\r\n"},
          {27},
          6},
         {"rights",
@@ -127,7 +129,9 @@ TEST_F(SetupAppTest, EachRefusalLogsShowsAndEndsAsSpecified) {
          {18},
          7},
         {"empty package code",
-         [](LauncherSteps& s) { s.buildCatalogue = [](CSetupApp& app) { app.SetSetupResult(EmptyPackageCode); }; },
+         [](LauncherSteps& s) {
+             s.buildCatalogue = [](CSetupApp& app) { app.SetSetupResult(EmptyPackageCode); };
+         },
          {L"RNX (c): Reading package information.\r\n", L"RNX (c): ERROR: \r\n"},
          {1146},
          13},
@@ -153,7 +157,8 @@ TEST_F(SetupAppTest, EachRefusalLogsShowsAndEndsAsSpecified) {
             ASSERT_EQ(messages.size(), branch.messageIds.size());
             for (size_t i = 0; i < messages.size(); ++i) {
                 if (branch.messageIds[i] == 10) {
-                    EXPECT_EQ(messages[i], L"Setup cannot run on Windows 2000. This product requires Windows 7 or later.");
+                    EXPECT_EQ(messages[i],
+                              L"Setup cannot run on Windows 2000. This product requires Windows 7 or later.");
                 } else {
                     EXPECT_EQ(messages[i], English(branch.messageIds[i]));
                 }
@@ -166,7 +171,8 @@ TEST_F(SetupAppTest, ValidationEndsWithoutReportOrWindow) {
     steps.validateResources = [](CSetupApp&) { return false; };
     EXPECT_EQ(Run(L"/v"), 1);
     std::wstring log = Log();
-    EXPECT_NE(log.find(L"RNX (c): CommandLine: /L*v \"" + LogPath() + L"\" /v\r\n"
+    EXPECT_NE(log.find(L"RNX (c): CommandLine: /L*v \"" + LogPath() +
+                       L"\" /v\r\n"
                        L"Validation if all necessary resources have been compiled into setup."
                        L"Validation failed!RNX (c): entering ExitInstance \r\n"),
               std::wstring::npos)

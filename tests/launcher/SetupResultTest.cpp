@@ -9,8 +9,12 @@ TEST(SetupResultTest, InstallerErrorsMapToResultCodes) {
     const struct {
         uint32_t installerError;
         int32_t code;
-    } cases[] = {{0, Success},          {1602, UserCancelled},      {1620, InstallerCorrupted},
-                 {1633, Package64On32}, {1638, InstalledElsewhere}, {1603, InstallationFailed},
+    } cases[] = {{0, Success},
+                 {1602, UserCancelled},
+                 {1620, InstallerCorrupted},
+                 {1633, Package64On32},
+                 {1638, InstalledElsewhere},
+                 {1603, InstallationFailed},
                  {1625, InstallationFailed}};
     for (const auto& c : cases) {
         EXPECT_EQ(ResultCodeForInstallerError(c.installerError), c.code) << c.installerError;

@@ -18,13 +18,17 @@ std::wstring WindowsPathOf(const std::string& unixPath) {
     return path;
 }
 
-std::wstring BuildPath(const std::wstring& relative) { return WindowsPathOf(QUENTRY_BUILD_DIR) + L"\\" + relative; }
+std::wstring BuildPath(const std::wstring& relative) {
+    return WindowsPathOf(QUENTRY_BUILD_DIR) + L"\\" + relative;
+}
 
 std::wstring SourcePath(const std::wstring& relative) {
     return WindowsPathOf(QUENTRY_SOURCE_DIR) + L"\\" + relative;
 }
 
-std::wstring LauncherPath() { return BuildPath(L"bin\\quentry.exe"); }
+std::wstring LauncherPath() {
+    return BuildPath(L"bin\\quentry.exe");
+}
 
 ScratchFolder::ScratchFolder() {
     static std::atomic<int> counter{0};
@@ -35,7 +39,9 @@ ScratchFolder::ScratchFolder() {
     ::CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
-ScratchFolder::~ScratchFolder() { RemoveTree(m_path); }
+ScratchFolder::~ScratchFolder() {
+    RemoveTree(m_path);
+}
 
 void RemoveTree(const std::wstring& path) {
     WIN32_FIND_DATAW data;
@@ -122,8 +128,8 @@ bool FileExists(const std::wstring& path) {
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
     std::string bytes;
     if (!file) {
         return bytes;
@@ -137,8 +143,8 @@ std::string ReadBytes(const std::wstring& path) {
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    UniqueFileHandle file(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (file) {
         ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

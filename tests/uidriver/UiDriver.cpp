@@ -116,7 +116,8 @@ bool CaptionMatches(const std::wstring& caption, const std::wstring& pattern) {
 HWND FindButton(HWND window, const std::wstring& caption) {
     for (HWND child : ChildrenOf(window)) {
         if (::IsWindowVisible(child) && ::IsWindowEnabled(child) &&
-            quentry::EqualsNoCase(ClassOf(child), L"Button") && CaptionMatches(PlainCaption(WindowText(child)), caption)) {
+            quentry::EqualsNoCase(ClassOf(child), L"Button") &&
+            CaptionMatches(PlainCaption(WindowText(child)), caption)) {
             return child;
         }
     }
@@ -124,7 +125,9 @@ HWND FindButton(HWND window, const std::wstring& caption) {
 }
 
 // A click as the control itself handles it: a check box toggles, a push button notifies its dialog.
-void Press(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
+void Press(HWND button) {
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+}
 
 class Transcript {
 public:
@@ -197,8 +200,9 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
 int wmain(int argc, wchar_t** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        fwprintf(stderr, L"usage: uidriver [--transcript FILE] [--timeout MS] [--grace MS] [--press TEXT]... -- "
-                         L"PROGRAM [ARGS...]\n");
+        fwprintf(stderr,
+                 L"usage: uidriver [--transcript FILE] [--timeout MS] [--grace MS] [--press TEXT]... -- "
+                 L"PROGRAM [ARGS...]\n");
         return 2;
     }
     Transcript transcript(options.transcript);

@@ -1,0 +1,66 @@
+#include "catalogue/InstalledElsewhere.h"
+
+#include "catalogue/AlreadyInstalledDialog.h"
+#include "catalogue/InstalledProducts.h"
+#include "launcher/SetupApp.h"
+
+namespace quentry {
+
+namespace {
+
+constexpr int kQuietRemovalLevel = INSTALLUILEVEL_NONE;
+constexpr int kInteractiveRemovalLevel = INSTALLUILEVEL_PROGRESSONLY;
+
+} // namespace
+
+void HandleInstalledElsewhere(CSetupApp& app) {
+    // A build already known to be corrupt (an empty package code counts as "installed from another
+    // package") must not remove anything.
+    if (app.m_result.code != Success) {
+        return;
+    }
+    int found = 0;
+    for (const auto& package : app.m_packages) {
+        if (package->m_installedFromOtherPackage) {
+            app.WriteLog(3, L"RNX (c): Found package %s to be already installed form a differnt package.\r\n",
+                         package->m_productName.c_str());
+            ++found;
+        }
+    }
+    if (found == 0) {
+        return;
+    }
+    bool removeMain = true;
+    bool removeSubs = true;
+    if (!app.IsQuiet()) {
+        if (app.m_packages.size() > 1) {
+            CDialog_AlreadyInstalled dialog(app);
+            if (dialog.DoModal() == IDOK) {
+                removeSubs = dialog.m_removeSubPackages;
+            } else {
+                removeMain = false;
+                removeSubs = false;
+            }
+        } else {
+            const std::wstring text =
+                app.m_languages.FormatString(1047, app.m_packages.front()->m_productName.c_str());
+            removeMain = app.ShowMessage(text, MB_ICONEXCLAMATION | MB_OKCANCEL) == IDOK;
+        }
+        if (!removeMain && !removeSubs) {
+            app.m_result = SetupResult{InstalledElsewhere, 0, true};
+            return;
+        }
+    }
+    const int uiLevel = app.IsQuiet() ? kQuietRemovalLevel : kInteractiveRemovalLevel;
+    for (size_t j = app.m_packages.size(); j-- > 0;) {
+        SetupPackage& package = *app.m_packages[j];
+        const bool wanted = j == 0 ? removeMain : removeSubs;
+        if (!wanted || !package.m_installedFromOtherPackage) {
+            continue;
+        }
+        RemoveOtherInstallation(app, package, uiLevel);
+        package.m_selected = !IsProductInstalled(app.Installer(), package.m_productCode);
+    }
+}
+
+} // namespace quentry

@@ -1,0 +1,139 @@
+#include "catalogue/InstalledProducts.h"
+
+#include "catalogue/SetupPackage.h"
+#include "common/FileUtilities.h"
+#include "common/FolderPath.h"
+#include "common/WideText.h"
+#include "engine/UninstallRegistration.h"
+#include "engine/WindowsInstaller.h"
+#include "launcher/SetupApp.h"
+
+#include <shlobj.h>
+
+#include <vector>
+
+namespace quentry {
+
+namespace {
+
+std::wstring g_dataFolder;
+
+// Lets the installer's own user interface handle everything during a removal.
+INT CALLBACK IgnoreProgress(LPVOID, UINT, LPCWSTR) {
+    return 0;
+}
+
+std::vector<std::wstring> SplitWords(const std::wstring& text) {
+    std::vector<std::wstring> words;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t blank = text.find(L' ', start);
+        const size_t end = blank == std::wstring::npos ? text.size() : blank;
+        if (end > start) {
+            words.push_back(text.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return words;
+}
+
+} // namespace
+
+bool IsProductInstalled(IWindowsInstaller& installer, const std::wstring& productCode) {
+    if (productCode.empty()) {
+        return false;
+    }
+    std::wstring installed;
+    for (DWORD index = 0; installer.EnumProducts(index, installed) == ERROR_SUCCESS; ++index) {
+        if (installed == productCode) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::wstring> InstalledPackageCode(IWindowsInstaller& installer,
+                                                 const std::wstring& productCode) {
+    std::wstring packageCode;
+    if (productCode.empty() ||
+        installer.GetProductInfo(productCode, L"PackageCode", packageCode) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return packageCode.substr(0, 255);
+}
+
+void OverrideDataFolderForTesting(const std::wstring& folder) {
+    g_dataFolder = folder;
+}
+
+const std::wstring& DataFolder() {
+    if (!g_dataFolder.empty()) {
+        return g_dataFolder;
+    }
+    wchar_t common[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common))) {
+        return g_dataFolder;
+    }
+    const std::wstring folder = std::wstring(common) + L"\\Zorvat";
+    if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+        return g_dataFolder;
+    }
+    // Every user may write here, so that a later run under another account can reuse or delete
+    // the unpack folders. A failure leaves the folder as it is.
+    if (!ICBSFileUtilities::HasExplicitAccess(folder, GENERIC_ALL, L"EVERYONE")) {
+        ICBSFileUtilities::GrantEveryoneFullAccess(folder);
+    }
+    g_dataFolder = folder;
+    return g_dataFolder;
+}
+
+int RemoveOtherInstallation(CSetupApp& app, SetupPackage& package, int uiLevel) {
+    IWindowsInstaller& installer = app.Installer();
+    std::wstring source;
+    if (installer.GetProductInfo(package.m_productCode, L"InstallSource", source) != ERROR_SUCCESS) {
+        return MsiFileNotFound;
+    }
+    const std::vector<std::wstring> databases = FolderPath(source).ListFiles(L"*.msi");
+    if (databases.size() != 1) {
+        return MsiFileNotFound;
+    }
+    UpdateUninstallEntry(app, package, UninstallEntryPhase::PrepareRemove);
+    app.m_log.HandToInstaller(installer);
+    installer.SetInternalUI(static_cast<INSTALLUILEVEL>(uiLevel));
+    INSTALLUI_HANDLERW previous = installer.SetExternalUI(IgnoreProgress, INSTALLLOGMODE_PROGRESS, nullptr);
+    const UINT result = installer.InstallProduct(databases.front(), L"REMOVE=ALL ");
+    installer.SetExternalUI(previous, 0, nullptr);
+    app.m_log.TakeBackFromInstaller(installer);
+    if (result == ERROR_SUCCESS) {
+        package.m_installed = false;
+        package.m_installedFromOtherPackage = false;
+    }
+    return static_cast<int>(result);
+}
+
+void NameParts(SetupPackage& package) {
+    if (package.m_namePartsDone) {
+        return;
+    }
+    package.m_namePartsDone = true;
+    const std::vector<std::wstring> w = SplitWords(package.m_productName);
+    const size_t c = w.size();
+    if (c <= 2 || (EqualsNoCase(w[2], L"Server") && c <= 3)) {
+        return;
+    }
+    const size_t v = EqualsNoCase(w[2], L"Server") || EqualsNoCase(w[2], L"Desktop") ? 3 : 2;
+    if (v >= c) {
+        return;
+    }
+    package.m_versionYear = w[v];
+    package.m_versionText = w[v];
+    if (v + 1 < c && w[v + 1].starts_with(L"rel")) {
+        package.m_versionText += L" " + w[v + 1] + L" ";
+        if (v + 2 < c) {
+            package.m_versionText += w[v + 2];
+        }
+    }
+    package.m_versionYear = package.m_versionYear.substr(0, package.m_versionYear.find(L'.'));
+}
+
+} // namespace quentry

@@ -1,0 +1,49 @@
+#include "catalogue/PackageCatalogue.h"
+
+#include "catalogue/PackageResources.h"
+#include "catalogue/PackageSelection.h"
+#include "catalogue/SetupPackage.h"
+#include "common/WideText.h"
+#include "launcher/SetupApp.h"
+
+namespace quentry {
+
+void BuildCatalogue(CSetupApp& app) {
+    app.m_packages.clear();
+    const int64_t count = ParsePackageCount(ReadPackageString(app, L"PACKAGE_COUNT"));
+    if (count > kMaxPackageCount) {
+        // Not a count any build of ours writes: the resources are damaged.
+        app.WriteLog(1, L"RNX (c): Installer claims %d packages, more than the %d a build can hold.\r\n",
+                     static_cast<int>(std::min<int64_t>(count, INT32_MAX)), kMaxPackageCount);
+        app.SetSetupResult(InstallerCorrupted);
+        return;
+    }
+    if (count <= 0) {
+        app.WriteLog(3, L"RNX (c): This is a legacy installer that doesn't contain package information.\r\n");
+        app.m_legacyLayout = true;
+        app.m_packageCount = 1;
+        app.m_packages.push_back(std::make_unique<SetupPackage>(app, L"PRODUCTNAME", L"PRODUCTCODE",
+                                                                L"PACKAGECODE", L"PACKAGE", L"", true));
+        return;
+    }
+    app.m_packageCount = static_cast<int32_t>(count);
+    app.WriteLog(3, L"RNX (c): Installer contains %d packages.\r\n", app.m_packageCount);
+    app.m_legacyLayout = false;
+    const std::vector<std::wstring> patterns = app.m_commandLine.SubPackagePatterns();
+    const bool none = patterns.size() == 1 && EqualsNoCase(patterns.front(), L"none");
+    for (int n = 0; n < app.m_packageCount; ++n) {
+        app.m_packages.push_back(std::make_unique<SetupPackage>(
+            app, Format(L"PRODUCT_NAME_%d", n), Format(L"PRODUCT_CODE_%d", n), Format(L"PACKAGE_CODE_%d", n),
+            Format(L"PACKAGE_%d", n), Format(L"PACKAGE_%d_%%s", n), n == 0));
+        SetupPackage& package = *app.m_packages.back();
+        app.WriteLog(3, L"RNX (c): Initialized state for package %s.\r\n", package.m_productName.c_str());
+        if (package.m_packageCode.empty()) {
+            app.SetSetupResult(EmptyPackageCode);
+        }
+        if (n > 0) {
+            ApplySubPackagePatterns(app, package, patterns, none);
+        }
+    }
+}
+
+} // namespace quentry

@@ -1,0 +1,39 @@
+#include "catalogue/SetupPackage.h"
+
+#include "catalogue/InstalledProducts.h"
+#include "catalogue/PackageResources.h"
+#include "catalogue/PackageSelection.h"
+#include "common/FolderPath.h"
+#include "common/WideText.h"
+#include "launcher/SetupApp.h"
+
+namespace quentry {
+
+SetupPackage::SetupPackage(CSetupApp& owner, const std::wstring& nameResource,
+                           const std::wstring& codeResource, const std::wstring& packageCodeResource,
+                           const std::wstring& packageResource, const std::wstring& transformResourcePattern,
+                           bool isMain)
+    : m_isMain(isMain), m_packageResource(packageResource),
+      m_transformResourcePattern(transformResourcePattern), m_owner(&owner) {
+    m_productName = ReadPackageString(owner, nameResource);
+    m_productCode = ReadPackageString(owner, codeResource);
+    m_packageCode = ReadPackageString(owner, packageCodeResource);
+
+    m_installed = IsProductInstalled(owner.Installer(), m_productCode);
+    if (m_installed) {
+        const auto installedCode = InstalledPackageCode(owner.Installer(), m_productCode);
+        m_installedFromOtherPackage = installedCode && !EqualsNoCase(*installedCode, m_packageCode);
+    }
+    m_selected = InitialSelection(owner, *this);
+
+    const std::wstring& dataFolder = DataFolder();
+    m_folder = dataFolder.empty() ? std::wstring() : dataFolder + L"\\" + m_packageCode;
+    if (!m_folder.empty() && !m_packageCode.empty()) {
+        const std::vector<std::wstring> databases = FolderPath(m_folder).ListFiles(L"*.msi");
+        if (databases.size() == 1) {
+            m_existingMsiPath = databases.front();
+        }
+    }
+}
+
+} // namespace quentry
