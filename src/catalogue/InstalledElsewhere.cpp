@@ -35,7 +35,12 @@ void HandleInstalledElsewhere(CSetupApp& app) {
     if (!app.IsQuiet()) {
         if (app.m_packages.size() > 1) {
             CDialog_AlreadyInstalled dialog(app);
-            if (dialog.DoModal() == IDOK) {
+            const INT_PTR answer = dialog.DoModal();
+            if (answer == -1) {
+                // Without the user's word nothing is removed: the run ends as a declined one.
+                app.WriteLog(1, L"RNX (c): The Install Alert dialog could not be shown.\r\n");
+            }
+            if (answer == IDOK) {
                 removeSubs = dialog.m_removeSubPackages;
             } else {
                 removeMain = false;
