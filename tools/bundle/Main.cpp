@@ -1,0 +1,68 @@
+// quentry-bundle: turns installer packages into a Quentry launcher that carries them, or lists
+// what a launcher carries. Exit code 0 on success, 1 when the launcher cannot be written (or
+// --list finds it incomplete), 2 for a mistake on the command line.
+#include "BundleBuilder.h"
+#include "BundleListing.h"
+#include "BundleOptions.h"
+#include "ToolOutput.h"
+
+#include <string>
+#include <vector>
+
+using namespace quentry::bundle;
+
+namespace {
+
+int Fail(int code, const std::wstring& message) {
+    std::wstring line = L"quentry-bundle: error: " + message;
+    for (wchar_t& c : line) {
+        if (c == L'\r' || c == L'\n') {
+            c = L' ';
+        }
+    }
+    WriteErrorLine(line);
+    return code;
+}
+
+void WriteUsage() {
+    std::wstring usage = kBundleUsage;
+    size_t start = 0;
+    while (start < usage.size()) {
+        const size_t end = usage.find(L'\n', start);
+        WriteOutputLine(
+            std::wstring_view(usage).substr(start, end == std::wstring::npos ? end : end - start));
+        start = end == std::wstring::npos ? usage.size() : end + 1;
+    }
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    BundleOptions options;
+    std::wstring error;
+    if (!ParseBundleOptions(argc, argv, options, error)) {
+        return Fail(2, error + L" (see quentry-bundle --help)");
+    }
+    if (options.help) {
+        WriteUsage();
+        return 0;
+    }
+    std::vector<std::wstring> lines;
+    if (!options.listPath.empty()) {
+        bool complete = false;
+        if (!ListBundle(FullPath(options.listPath), lines, complete, error)) {
+            return Fail(1, error);
+        }
+        for (const std::wstring& line : lines) {
+            WriteOutputLine(line);
+        }
+        return complete ? 0 : 1;
+    }
+    if (!BuildBundle(options, lines, error)) {
+        return Fail(1, error);
+    }
+    for (const std::wstring& line : lines) {
+        WriteOutputLine(line);
+    }
+    return 0;
+}

@@ -1,0 +1,86 @@
+#include "ModuleResources.h"
+
+namespace quentry::bundle {
+
+namespace {
+
+struct Listing {
+    HMODULE module;
+    std::vector<ResourceKey>* keys;
+};
+
+BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR context) {
+    reinterpret_cast<std::vector<LANGID>*>(context)->push_back(language);
+    return TRUE;
+}
+
+BOOL CALLBACK AddName(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR context) {
+    auto& keys = *reinterpret_cast<std::vector<ResourceKey>*>(context);
+    for (LANGID language : ResourceLanguages(module, type, name)) {
+        keys.push_back(ResourceKey{ResourceName::Of(type), ResourceName::Of(name), language});
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK AddType(HMODULE module, LPWSTR type, LONG_PTR context) {
+    ::EnumResourceNamesW(module, type, AddName, context);
+    return TRUE;
+}
+
+} // namespace
+
+ResourceName ResourceName::Of(LPCWSTR name) {
+    ResourceName result;
+    if (IS_INTRESOURCE(name)) {
+        result.id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
+    } else {
+        result.text = name;
+    }
+    return result;
+}
+
+bool ResourceName::Matches(LPCWSTR name) const {
+    if (IS_INTRESOURCE(name)) {
+        return text.empty() && id == static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
+    }
+    return !text.empty() && _wcsicmp(text.c_str(), name) == 0;
+}
+
+UniqueModule LoadResourceModule(const std::wstring& path) {
+    return UniqueModule(
+        ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+}
+
+std::vector<ResourceKey> ListResources(HMODULE module, LPCWSTR type) {
+    std::vector<ResourceKey> keys;
+    ::EnumResourceNamesW(module, type, AddName, reinterpret_cast<LONG_PTR>(&keys));
+    return keys;
+}
+
+std::vector<ResourceKey> ListAllResources(HMODULE module) {
+    std::vector<ResourceKey> keys;
+    ::EnumResourceTypesW(module, AddType, reinterpret_cast<LONG_PTR>(&keys));
+    return keys;
+}
+
+std::vector<LANGID> ResourceLanguages(HMODULE module, LPCWSTR type, LPCWSTR name) {
+    std::vector<LANGID> languages;
+    ::EnumResourceLanguagesW(module, type, name, AddLanguage, reinterpret_cast<LONG_PTR>(&languages));
+    return languages;
+}
+
+std::optional<std::span<const BYTE>> ResourceData(HMODULE module, const ResourceKey& key) {
+    HRSRC info = ::FindResourceExW(module, key.type.Argument(), key.name.Argument(), key.language);
+    if (info == nullptr) {
+        return std::nullopt;
+    }
+    const DWORD size = ::SizeofResource(module, info);
+    HGLOBAL loaded = ::LoadResource(module, info);
+    const auto* data = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
+    if (data == nullptr) {
+        return size == 0 ? std::optional<std::span<const BYTE>>(std::span<const BYTE>()) : std::nullopt;
+    }
+    return std::span<const BYTE>(data, size);
+}
+
+} // namespace quentry::bundle
