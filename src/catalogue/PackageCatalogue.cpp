@@ -39,6 +39,11 @@ void BuildCatalogue(CSetupApp& app) {
         app.WriteLog(3, L"RNX (c): Initialized state for package %s.\r\n", package.m_productName.c_str());
         if (package.m_packageCode.empty()) {
             app.SetSetupResult(EmptyPackageCode);
+        } else if (!IsBracedGuid(package.m_packageCode)) {
+            // Not a code any build writes; as a folder name it could point outside the data folder.
+            app.WriteLog(1, L"RNX (c): Package code %s of package %s is not a GUID.\r\n",
+                         package.m_packageCode.c_str(), package.m_productName.c_str());
+            app.SetSetupResult(InstallerCorrupted);
         }
         if (n > 0) {
             ApplySubPackagePatterns(app, package, patterns, none);

@@ -27,8 +27,10 @@ SetupPackage::SetupPackage(CSetupApp& owner, const std::wstring& nameResource,
     m_selected = InitialSelection(owner, *this);
 
     const std::wstring& dataFolder = DataFolder();
-    m_folder = dataFolder.empty() ? std::wstring() : dataFolder + L"\\" + m_packageCode;
-    if (!m_folder.empty() && !m_packageCode.empty()) {
+    // The package code names the unpack folder: anything but a braced GUID could lead elsewhere.
+    m_folder = dataFolder.empty() || !IsBracedGuid(m_packageCode) ? std::wstring()
+                                                                  : dataFolder + L"\\" + m_packageCode;
+    if (!m_folder.empty()) {
         const std::vector<std::wstring> databases = FolderPath(m_folder).ListFiles(L"*.msi");
         if (databases.size() == 1) {
             m_existingMsiPath = databases.front();

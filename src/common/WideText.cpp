@@ -69,6 +69,21 @@ std::wstring Format(const wchar_t* format, ...) {
     return text;
 }
 
+bool IsBracedGuid(std::wstring_view text) {
+    if (text.size() != 38 || text.front() != L'{' || text.back() != L'}') {
+        return false;
+    }
+    for (size_t i = 1; i < 37; ++i) {
+        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+        const wchar_t c = text[i];
+        const bool hex = (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+        if (dash ? c != L'-' : !hex) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
     return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
                                   TRUE) == CSTR_EQUAL;

@@ -20,6 +20,9 @@ std::wstring FromCodePage(std::string_view text, UINT codePage);
 std::wstring FormatV(const wchar_t* format, va_list arguments);
 std::wstring Format(const wchar_t* format, ...);
 
+// A GUID in braces, 38 characters: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" with hexadecimal digits.
+bool IsBracedGuid(std::wstring_view text);
+
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
 bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
 

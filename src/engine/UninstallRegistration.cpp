@@ -3,29 +3,11 @@
 #include "catalogue/SetupPackage.h"
 #include "common/FileUtilities.h"
 #include "common/RegistryKey.h"
+#include "common/WideText.h"
 #include "engine/WindowsInstaller.h"
 #include "launcher/SetupApp.h"
 
-#include <cwctype>
-
 namespace quentry {
-
-namespace {
-
-bool IsBracedGuid(const std::wstring& text) {
-    if (text.size() != 38 || text.front() != L'{' || text.back() != L'}') {
-        return false;
-    }
-    for (size_t i = 1; i < 37; ++i) {
-        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-        if (dash ? text[i] != L'-' : !std::iswxdigit(text[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
 
 std::wstring PackGuid(const std::wstring& guid) {
     if (!IsBracedGuid(guid)) {

@@ -165,6 +165,14 @@ TEST(PackageCatalogueTest, StringsAreBoundedByTheirResourcesAndAnEmptyPackageCod
     EXPECT_TRUE(run.messages.empty());
 }
 
+TEST(PackageCatalogueTest, APackageCodeThatIsNoGuidNamesNoFolderAndFailsTheRun) {
+    CatalogueRun run(L"EscapingCode");
+    ASSERT_EQ(run.app->m_packages.size(), 1u);
+    EXPECT_EQ(run.app->m_packages[0]->m_packageCode, L"..\\..\\Windows");
+    EXPECT_EQ(run.app->m_packages[0]->m_folder, L"");
+    EXPECT_EQ(run.app->m_result.code, InstallerCorrupted);
+}
+
 TEST(PackageCatalogueTest, AMissingResourceOfASingleLanguageBuildIsReportedOnceAndFailsTheRun) {
     {
         CatalogueRun run(L"MissingCode", L"");
