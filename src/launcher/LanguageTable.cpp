@@ -73,10 +73,12 @@ std::wstring LanguageTable::FormatString(unsigned id, ...) const {
     return text;
 }
 
+LANGID LanguageTable::ResourceLanguage(LANGID langId) {
+    return langId == kJapanese ? kJapaneseNeutral : langId;
+}
+
 std::wstring LanguageTable::LoadStringIn(HMODULE module, unsigned id, LANGID langId) {
-    if (langId == kJapanese) {
-        langId = kJapaneseNeutral;
-    }
+    langId = ResourceLanguage(langId);
     // String tables are stored in blocks of 16 counted strings; block n holds ids 16(n-1)..16n-1.
     HRSRC info = ::FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), langId);
     if (info == nullptr) {

@@ -37,6 +37,10 @@ public:
     std::wstring LoadString(unsigned id) const;
     std::wstring FormatString(unsigned id, ...) const;
 
+    // The language a wizard language's texts and dialogs are stored under: the Japanese ones are
+    // stored language-neutral, serving 1041.
+    static LANGID ResourceLanguage(LANGID langId);
+
     // A string of the string table of exactly that language; "" when missing.
     static std::wstring LoadStringIn(HMODULE module, unsigned id, LANGID langId);
 

@@ -1,18 +1,18 @@
 #include "wizard/DialogBase.h"
 
+#include "launcher/LanguageTable.h"
+
 namespace quentry {
 
 namespace {
 
 constexpr LANGID kEnglish = 1033;
-constexpr LANGID kJapanese = 1041;
-constexpr LANGID kJapaneseNeutral = 17;
 
 } // namespace
 
 CDialogBase::CDialogBase(UINT templateId, HMODULE resources, LANGID language)
     : m_templateId(templateId), m_resources(resources ? resources : ::GetModuleHandleW(nullptr)),
-      m_language(language == kJapanese ? kJapaneseNeutral : language) {}
+      m_language(LanguageTable::ResourceLanguage(language)) {}
 
 INT_PTR CDialogBase::DoModal(HWND parent) {
     HRSRC info = ::FindResourceExW(m_resources, RT_DIALOG, MAKEINTRESOURCEW(m_templateId), m_language);

@@ -65,7 +65,7 @@ void RemoveTree(const std::wstring& path) {
     ::RemoveDirectoryW(path.c_str());
 }
 
-ProcessResult RunCommand(const std::wstring& commandLine, DWORD timeoutMs) {
+ProcessResult RunCommand(const std::wstring& commandLine, DWORD timeoutMs, bool mergeErrorOutput) {
     ProcessResult result;
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     HANDLE readEnd = nullptr;
@@ -79,7 +79,7 @@ ProcessResult RunCommand(const std::wstring& commandLine, DWORD timeoutMs) {
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = writer.Get();
-    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdError = mergeErrorOutput ? writer.Get() : ::GetStdHandle(STD_ERROR_HANDLE);
     startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process{};
     std::wstring mutableLine = commandLine;

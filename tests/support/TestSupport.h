@@ -37,8 +37,10 @@ struct ProcessResult {
     std::string output; // what the program wrote to its standard output
 };
 
-// Runs a command line and waits for it (the program is killed after timeoutMs).
-ProcessResult RunCommand(const std::wstring& commandLine, DWORD timeoutMs = 60000);
+// Runs a command line and waits for it (the program is killed after timeoutMs). With
+// mergeErrorOutput, what the program writes to standard error is captured in output as well.
+ProcessResult RunCommand(const std::wstring& commandLine, DWORD timeoutMs = 60000,
+                         bool mergeErrorOutput = false);
 
 bool FileExists(const std::wstring& path);
 std::string ReadBytes(const std::wstring& path);

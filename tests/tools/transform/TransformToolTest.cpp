@@ -43,37 +43,7 @@ ProcessResult RunTool(const std::vector<std::wstring>& arguments) {
     for (const std::wstring& argument : arguments) {
         commandLine += L" \"" + argument + L"\"";
     }
-    ProcessResult result;
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    ::CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-    UniqueKernelHandle reader(readEnd);
-    UniqueKernelHandle writer(writeEnd);
-    ::SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writer.Get();
-    startup.hStdError = writer.Get();
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                          &process)) {
-        result.exitCode = static_cast<DWORD>(-1);
-        return result;
-    }
-    UniqueKernelHandle processHandle(process.hProcess);
-    UniqueKernelHandle threadHandle(process.hThread);
-    writer.Reset();
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(reader.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        result.output.append(buffer, read);
-    }
-    ::WaitForSingleObject(processHandle.Get(), 60000);
-    ::GetExitCodeProcess(processHandle.Get(), &result.exitCode);
-    return result;
+    return test::RunCommand(commandLine, 60000, true);
 }
 
 std::wstring RecordText(MSIHANDLE record, UINT field) {
