@@ -25,12 +25,12 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	@cmake -S . -B build $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake \
-		-DQUENTRY_BUILD_TESTS=$(PRODUCT_TESTS) >/dev/null
+	@[ -f build/CMakeCache.txt ] || cmake -S . -B build $(CMAKE_FLAGS) \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake -DQUENTRY_BUILD_TESTS=$(PRODUCT_TESTS) >/dev/null
 	@cmake --build build -j $(JOBS)
 ifneq ($(TEST_BUILD),build)
-	@cmake -S . -B $(TEST_BUILD) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
-		-DQUENTRY_BUILD_TESTS=ON >/dev/null
+	@[ -f $(TEST_BUILD)/CMakeCache.txt ] || cmake -S . -B $(TEST_BUILD) $(CMAKE_FLAGS) \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake -DQUENTRY_BUILD_TESTS=ON >/dev/null
 	@cmake --build $(TEST_BUILD) -j $(JOBS)
 endif
 
