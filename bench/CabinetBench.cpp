@@ -2,8 +2,13 @@
 // program (ICBSCabinetExtractor), against FDICopy of the same cabinet from its file with plain file
 // callbacks. Each extraction runs in a child process of its own, so that each has its own peak
 // memory; the rounds alternate between the two.
-//   cabinet_bench [rounds]                   runs the comparison and prints the ratio
-//   cabinet_bench --run resource|file DEST   one extraction into DEST (used by the comparison)
+//   cabinet_bench [rounds]                 the cabinet resource BENCH_CABINET of this program,
+//                                          against the cabinet file it was made from
+//   <bundle> --bundle [rounds]             this program is a bundle written by quentry-bundle:
+//                                          its package resource PACKAGE_0, against its cabinet
+//                                          written out to a file first
+//   ... --run resource|file DEST RESOURCE CABINET
+//                                          one extraction into DEST (used by the comparison)
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
 #include "extraction/ExtractionProgressHandler.h"
@@ -121,19 +126,54 @@ FNFDINOTIFY(PlainNotify) {
     return 0;
 }
 
-bool ExtractFromFile(const std::wstring& destination) {
+bool ExtractFromFile(const std::wstring& cabinetFile, const std::wstring& destination) {
     g_plainDestination = ToCodePage(destination, CP_ACP);
     ERF error{};
     UniqueFdiContext context(::FDICreate(PlainAllocate, PlainFree, PlainOpen, PlainRead, PlainWrite,
                                          PlainClose, PlainSeek, cpuUNKNOWN, &error));
-    std::string name = "bench.cab";
-    std::string path = ToCodePage(BenchDir(), CP_ACP) + "\\";
+    const size_t slash = cabinetFile.find_last_of(L'\\');
+    std::string name = ToCodePage(cabinetFile.substr(slash + 1), CP_ACP);
+    std::string path = ToCodePage(cabinetFile.substr(0, slash + 1), CP_ACP);
     return context && ::FDICopy(context.Get(), name.data(), path.data(), 0, PlainNotify, nullptr, nullptr);
+}
+
+// What one comparison extracts: a type-40 resource of this program, and the same cabinet as a file.
+struct BenchSource {
+    std::wstring resource;
+    std::wstring cabinetFile;
+    std::wstring work;
+};
+
+std::wstring ProgramPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+// The cabinet of this program's package resource (after its 32-bit length) written to a file.
+bool WriteResourceCabinet(const std::wstring& resource, const std::wstring& path) {
+    HRSRC info = ::FindResourceW(nullptr, resource.c_str(), MAKEINTRESOURCEW(40));
+    HGLOBAL loaded = info != nullptr ? ::LoadResource(nullptr, info) : nullptr;
+    const auto* bytes = static_cast<const BYTE*>(loaded != nullptr ? ::LockResource(loaded) : nullptr);
+    const DWORD size = info != nullptr ? ::SizeofResource(nullptr, info) : 0;
+    if (bytes == nullptr || size < 4) {
+        return false;
+    }
+    UniqueKernelHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.Get(), bytes + 4, size - 4, &written, nullptr) && written == size - 4;
 }
 
 // --- one measured extraction ---
 
-int RunOne(const std::wstring& mode, const std::wstring& destination) {
+int RunOne(const std::wstring& mode, const std::wstring& destination, const BenchSource& source) {
     ::CreateDirectoryW(destination.c_str(), nullptr);
     EmptyFolder(destination);
     uint32_t cabinetBytes = 0;
@@ -146,13 +186,13 @@ int RunOne(const std::wstring& mode, const std::wstring& destination) {
     bool extracted = false;
     if (mode == L"resource") {
         // The program's own resource, as the launcher reads its packages.
-        ICBSCabinetExtractor extractor(L"Package.cab", L"BENCH_CABINET", destination);
+        ICBSCabinetExtractor extractor(L"Package.cab", source.resource, destination);
         ExtractionProgressHandler progress(nullptr);
         cabinetBytes = extractor.Image().Length();
         progress.totalBytes = cabinetBytes;
         extracted = extractor.ExtractAll(&progress);
     } else {
-        extracted = ExtractFromFile(destination);
+        extracted = ExtractFromFile(source.cabinetFile, destination);
     }
     ::QueryPerformanceCounter(&end);
     const double cpu = ThreadCpuSeconds() - cpuStart;
@@ -184,11 +224,9 @@ struct Measure {
     unsigned long cabinet = 0;
 };
 
-Measure RunChild(const std::wstring& mode, const std::wstring& destination) {
-    wchar_t self[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring commandLine =
-        L"\"" + std::wstring(self) + L"\" --run " + mode + L" \"" + destination + L"\"";
+Measure RunChild(const std::wstring& mode, const std::wstring& destination, const BenchSource& source) {
+    std::wstring commandLine = L"\"" + ProgramPath() + L"\" --run " + mode + L" \"" + destination + L"\" " +
+                               source.resource + L" \"" + source.cabinetFile + L"\"";
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
@@ -257,8 +295,8 @@ double Best(const std::vector<double>& values) {
     return *std::min_element(values.begin(), values.end());
 }
 
-int Compare(int rounds) {
-    const std::wstring work = BenchDir() + L"\\work";
+int Compare(int rounds, const BenchSource& source) {
+    const std::wstring& work = source.work;
     ::CreateDirectoryW(work.c_str(), nullptr);
     const std::wstring destination = work + L"\\out";
     std::printf("cabinet benchmark: %d rounds after one warm-up of each, alternating\n", rounds);
@@ -270,7 +308,7 @@ int Compare(int rounds) {
         Measure measures[2]; // resource, file
         for (int i = 0; i < 2; ++i) {
             const bool fromResource = (i == 0) == resourceFirst;
-            Measure m = RunChild(fromResource ? L"resource" : L"file", destination);
+            Measure m = RunChild(fromResource ? L"resource" : L"file", destination, source);
             if (!m.ok) {
                 std::printf("error: the %s extraction failed\n", fromResource ? "resource" : "file");
                 return 1;
@@ -327,9 +365,28 @@ int Compare(int rounds) {
 } // namespace quentry
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 4 && std::wstring(argv[1]) == L"--run") {
-        return quentry::RunOne(argv[2], argv[3]);
+    using namespace quentry;
+    if (argc == 6 && std::wstring(argv[1]) == L"--run") {
+        return RunOne(argv[2], argv[3], BenchSource{argv[4], argv[5], {}});
     }
-    const int rounds = argc == 2 ? std::max(1, _wtoi(argv[1])) : 9;
-    return quentry::Compare(rounds);
+    const bool bundle = argc >= 2 && std::wstring(argv[1]) == L"--bundle";
+    const int roundsArgument = bundle ? 2 : 1;
+    const int rounds = argc > roundsArgument ? std::max(1, _wtoi(argv[roundsArgument])) : 9;
+    if (!bundle) {
+        return Compare(rounds, BenchSource{L"BENCH_CABINET", BenchDir() + L"\\bench.cab", BenchDir() + L"\\work"});
+    }
+    // A bundle: its work folder lies beside it, and the file side extracts its own package
+    // cabinet, written out once.
+    const std::wstring self = ProgramPath();
+    const std::wstring work = self.substr(0, self.find_last_of(L'\\') + 1) + L"work";
+    ::CreateDirectoryW(work.c_str(), nullptr);
+    const BenchSource source{L"PACKAGE_0", work + L"\\package.cab", work};
+    if (!WriteResourceCabinet(source.resource, source.cabinetFile)) {
+        std::printf("error: this program carries no package resource PACKAGE_0\n");
+        return 1;
+    }
+    const int result = Compare(rounds, source);
+    ::DeleteFileW(source.cabinetFile.c_str());
+    ::RemoveDirectoryW(work.c_str());
+    return result;
 }
