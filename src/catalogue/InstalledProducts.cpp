@@ -79,8 +79,9 @@ const std::wstring& DataFolder() {
         return g_dataFolder;
     }
     // Every user may write here, so that a later run under another account can reuse or delete
-    // the unpack folders. A failure leaves the folder as it is.
-    if (!ICBSFileUtilities::HasExplicitAccess(folder, GENERIC_ALL, L"EVERYONE")) {
+    // the unpack folders. The grant is looked for by the group's identifier, whose name differs
+    // from one language of the system to the next. A failure leaves the folder as it is.
+    if (!ICBSFileUtilities::HasExplicitAccess(folder, GENERIC_ALL, WinWorldSid)) {
         ICBSFileUtilities::GrantEveryoneFullAccess(folder);
     }
     g_dataFolder = folder;

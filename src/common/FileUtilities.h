@@ -54,5 +54,8 @@ int RunProcess(const std::wstring& commandLine, bool wait, const std::wstring& w
 bool GrantEveryoneFullAccess(const std::wstring& folder);
 // One explicit entry of the folder's access list grants exactly accessMask to the named account.
 bool HasExplicitAccess(const std::wstring& folder, DWORD accessMask, const std::wstring& accountName);
+// The same check for a well-known group, compared by its security identifier: account names are
+// translated on a system in another language ("Jeder", "Tout le monde"), the identifier is not.
+bool HasExplicitAccess(const std::wstring& folder, DWORD accessMask, WELL_KNOWN_SID_TYPE group);
 
 } // namespace quentry::ICBSFileUtilities

@@ -66,7 +66,12 @@ bool GrantEveryoneFullAccess(const std::wstring& folder) {
                                    newList, nullptr) == ERROR_SUCCESS;
 }
 
-bool HasExplicitAccess(const std::wstring& folder, DWORD accessMask, const std::wstring& accountName) {
+namespace {
+
+// True when one explicit grant (or set) entry of the folder's list gives exactly accessMask to a
+// trustee that matches.
+template <typename Matches>
+bool AnyExplicitGrant(const std::wstring& folder, DWORD accessMask, Matches matches) {
     PACL list = nullptr;
     UniqueLocalMemory descriptor;
     if (!ReadAccessList(folder, list, descriptor) || list == nullptr) {
@@ -81,20 +86,41 @@ bool HasExplicitAccess(const std::wstring& folder, DWORD accessMask, const std::
     for (ULONG i = 0; i < count; ++i) {
         const EXPLICIT_ACCESS_W& entry = entries[i];
         if ((entry.grfAccessMode != GRANT_ACCESS && entry.grfAccessMode != SET_ACCESS) ||
-            entry.grfAccessPermissions != accessMask) {
+            entry.grfAccessPermissions != accessMask || entry.Trustee.ptstrName == nullptr) {
             continue;
         }
-        std::wstring trustee;
-        if (entry.Trustee.TrusteeForm == TRUSTEE_IS_NAME && entry.Trustee.ptstrName != nullptr) {
-            trustee = entry.Trustee.ptstrName;
-        } else if (entry.Trustee.TrusteeForm == TRUSTEE_IS_SID && entry.Trustee.ptstrName != nullptr) {
-            trustee = AccountNameOf(reinterpret_cast<PSID>(entry.Trustee.ptstrName));
-        }
-        if (!trustee.empty() && EqualsNoCase(trustee, accountName)) {
+        if (matches(entry.Trustee)) {
             return true;
         }
     }
     return false;
+}
+
+} // namespace
+
+bool HasExplicitAccess(const std::wstring& folder, DWORD accessMask, const std::wstring& accountName) {
+    return AnyExplicitGrant(folder, accessMask, [&](const TRUSTEE_W& trustee) {
+        std::wstring name;
+        if (trustee.TrusteeForm == TRUSTEE_IS_NAME) {
+            name = trustee.ptstrName;
+        } else if (trustee.TrusteeForm == TRUSTEE_IS_SID) {
+            name = AccountNameOf(reinterpret_cast<PSID>(trustee.ptstrName));
+        }
+        return !name.empty() && EqualsNoCase(name, accountName);
+    });
+}
+
+bool HasExplicitAccess(const std::wstring& folder, DWORD accessMask, WELL_KNOWN_SID_TYPE group) {
+    BYTE wanted[SECURITY_MAX_SID_SIZE] = {};
+    DWORD wantedSize = sizeof(wanted);
+    if (!::CreateWellKnownSid(group, nullptr, wanted, &wantedSize)) {
+        return false;
+    }
+    return AnyExplicitGrant(folder, accessMask, [&](const TRUSTEE_W& trustee) {
+        return trustee.TrusteeForm == TRUSTEE_IS_SID &&
+               ::IsValidSid(reinterpret_cast<PSID>(trustee.ptstrName)) &&
+               ::EqualSid(reinterpret_cast<PSID>(trustee.ptstrName), wanted) != FALSE;
+    });
 }
 
 } // namespace quentry::ICBSFileUtilities

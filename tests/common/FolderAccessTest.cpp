@@ -190,6 +190,24 @@ TEST(FolderAccessTest, HasExplicitAccessWantsTheExactMaskAndTheAccountName) {
     if (systemMask != 0) {
         EXPECT_TRUE(files::HasExplicitAccess(folder, systemMask, L"system"));
     }
+    // By identifier: the grant is found whatever the group is called in the system's language.
+    const struct {
+        DWORD mask;
+        WELL_KNOWN_SID_TYPE group;
+        bool expected;
+    } groupChecks[] = {
+        {everyoneMask, WinWorldSid, true},
+        {everyoneMask & ~SYNCHRONIZE, WinWorldSid, false},
+        {everyoneMask | GENERIC_READ, WinWorldSid, false},
+        {everyoneMask, WinBuiltinUsersSid, false},
+        {everyoneMask == systemMask ? 0u : everyoneMask, WinLocalSystemSid, false},
+    };
+    for (const auto& c : groupChecks) {
+        EXPECT_EQ(files::HasExplicitAccess(folder, c.mask, c.group), c.expected) << c.group << L" " << c.mask;
+    }
+    if (systemMask != 0) {
+        EXPECT_TRUE(files::HasExplicitAccess(folder, systemMask, WinLocalSystemSid));
+    }
 }
 
 TEST(FolderAccessTest, GrantReplacesARestrictedEntryForEveryone) {
@@ -214,12 +232,14 @@ TEST(FolderAccessTest, ADenyEntryIsNoGrant) {
     ASSERT_TRUE(files::CreateFolder(folder));
     ASSERT_TRUE(AddEntry(folder, WinWorldSid, GENERIC_ALL, DENY_ACCESS));
     EXPECT_FALSE(files::HasExplicitAccess(folder, GENERIC_ALL, L"EVERYONE"));
+    EXPECT_FALSE(files::HasExplicitAccess(folder, GENERIC_ALL, WinWorldSid));
 }
 
 TEST(FolderAccessTest, AMissingFolderHasNoAccessListToChange) {
     ScratchFolder scratch;
     EXPECT_FALSE(files::GrantEveryoneFullAccess(scratch.File(L"missing")));
     EXPECT_FALSE(files::HasExplicitAccess(scratch.File(L"missing"), GENERIC_ALL, L"EVERYONE"));
+    EXPECT_FALSE(files::HasExplicitAccess(scratch.File(L"missing"), GENERIC_ALL, WinWorldSid));
     EXPECT_FALSE(files::GrantEveryoneFullAccess(L""));
 }
 

@@ -73,6 +73,8 @@ std::vector<BundleResource> PlanBundleResources(const std::vector<BundlePackage>
         const BundlePackage& package = packages.front();
         add(L"PACKAGE_COUNT", TextResource(L"0"));
         add(L"PRODUCTNAME", TextResource(package.facts.productName));
+        // The launcher takes its title and its usage groups from PRODUCT_NAME_0 in both layouts.
+        add(L"PRODUCT_NAME_0", TextResource(package.facts.productName));
         add(L"PRODUCTCODE", TextResource(package.facts.productCode));
         add(L"PACKAGECODE", TextResource(package.facts.packageCode));
         add(L"PACKAGE", package.cabinetImage);

@@ -207,8 +207,12 @@ TEST_F(BundleBuildTest, LegacyBundleUsesTheOldNames) {
         Build({L"-p", Fixture(L"BundleGamma"), L"--layout", L"legacy", L"--language", L"1036"}, output));
     UniqueModule bundle = LoadBundle(output);
     ASSERT_TRUE(bundle);
-    EXPECT_FALSE(FindPackageResource(bundle.Get(), L"PRODUCT_NAME_0", 0));
+    // The one indexed name it carries: the launcher's title and usage groups come from it.
+    ASSERT_TRUE(FindPackageResource(bundle.Get(), L"PRODUCT_NAME_0", 0));
+    EXPECT_EQ(ResourceText(*FindPackageResource(bundle.Get(), L"PRODUCT_NAME_0", 0)),
+              L"Quentry Bundle Gamma");
     EXPECT_FALSE(FindPackageResource(bundle.Get(), L"PACKAGE_0", 0));
+    EXPECT_FALSE(FindPackageResource(bundle.Get(), L"PRODUCT_CODE_0", 0));
     WithLauncher(bundle.Get(), [&](CSetupApp& app) {
         EXPECT_EQ(app.m_languages.Current()->langId, 1036);
         EXPECT_LE(ParsePackageCount(ReadPackageString(app, L"PACKAGE_COUNT")), 0);
@@ -217,6 +221,19 @@ TEST_F(BundleBuildTest, LegacyBundleUsesTheOldNames) {
         EXPECT_EQ(ReadPackageString(app, L"PACKAGECODE"), PackageCodeOf(Fixture(L"BundleGamma")));
     });
     ExpectCabinetHolds(bundle.Get(), L"PACKAGE", Fixture(L"BundleGamma"), L"BundleGamma.msi");
+}
+
+// A whole quiet run of a legacy bundle, not only its validation: the launcher finds its title and
+// reads the one package under the old names.
+TEST_F(BundleBuildTest, LegacyBundleRunsQuietly) {
+    const std::wstring output = scratch.File(L"legacy.exe");
+    ASSERT_NO_FATAL_FAILURE(Build({L"-p", Fixture(L"BundleGamma"), L"--layout", L"legacy"}, output));
+    const std::wstring log = scratch.File(L"legacy.log");
+    const ToolRun run = RunProgram(output, L"/qn /L*v \"" + log + L"\"");
+    const std::string text = ToUtf8(ReadUtf16(log));
+    EXPECT_EQ(run.exitCode, 0u) << text;
+    EXPECT_NE(text.find("This is a legacy installer"), std::string::npos) << text;
+    EXPECT_EQ(text.find("is missing"), std::string::npos) << text;
 }
 
 // A launcher that is a bundle already: nothing of its packages survives into the new build (a
