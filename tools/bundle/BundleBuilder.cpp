@@ -55,6 +55,8 @@ bool MakeCabinetImage(BundlePackage& package, CabinetCompression compression, Pa
         return false;
     }
     package.cabinetImage = CabinetImageOf(cabinet.cabinet);
+    // Only the image goes on; a package of a few hundred megabytes should not be held twice.
+    std::vector<BYTE>().swap(cabinet.cabinet);
     return true;
 }
 
