@@ -147,8 +147,8 @@ bool BuildBundle(const BundleOptions& options, std::vector<std::wstring>& report
         return false;
     }
 
-    report.push_back(Format(L"Wrote %s: %zu package%s, %s, cabinets %s", output.c_str(), packages.size(),
-                            packages.size() == 1 ? L"" : L"s",
+    report.push_back(Format(L"Wrote %s: %u package%s, %s, cabinets %s", output.c_str(),
+                            static_cast<unsigned>(packages.size()), packages.size() == 1 ? L"" : L"s",
                             LayoutName(settings.layout, StringLanguage(settings)).c_str(),
                             CompressionName(cabinet.compression).c_str()));
     if (lzxUnavailable) {
@@ -157,7 +157,8 @@ bool BuildBundle(const BundleOptions& options, std::vector<std::wstring>& report
             L"MSZIP.");
     }
     for (size_t n = 0; n < packages.size(); ++n) {
-        report.push_back(Format(L"  %zu: %s %s", n, packages[n].facts.productCode.c_str(),
+        report.push_back(Format(L"  %u: %s %s", static_cast<unsigned>(n),
+                                packages[n].facts.productCode.c_str(),
                                 packages[n].facts.productName.c_str()));
     }
     return true;

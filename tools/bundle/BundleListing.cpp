@@ -47,15 +47,15 @@ public:
         }
         if (image->size() < 4) {
             sound = false;
-            return Format(L"corrupt: %zu bytes, no length field", image->size());
+            return Format(L"corrupt: %u bytes, no length field", static_cast<unsigned>(image->size()));
         }
         const uint32_t length =
             static_cast<uint32_t>((*image)[0]) | (static_cast<uint32_t>((*image)[1]) << 8) |
             (static_cast<uint32_t>((*image)[2]) << 16) | (static_cast<uint32_t>((*image)[3]) << 24);
         if (length != image->size() - 4) {
             sound = false;
-            return Format(L"corrupt: the length field says %u bytes, the resource holds %zu", length,
-                          image->size() - 4);
+            return Format(L"corrupt: the length field says %u bytes, the resource holds %u", length,
+                          static_cast<unsigned>(image->size() - 4));
         }
         const auto summary = ReadCabinetSummary(image->subspan(4));
         if (!summary) {
@@ -75,7 +75,8 @@ public:
             const auto bytes =
                 FindPackageResource(m_module, Format(L"PACKAGE_%d_%u", index, language), language);
             if (bytes) {
-                text += Format(L"%s%u (%zu bytes)", text.empty() ? L"" : L", ", language, bytes->size());
+                text += Format(L"%s%u (%u bytes)", text.empty() ? L"" : L", ", language,
+                               static_cast<unsigned>(bytes->size()));
             }
         }
         return text.empty() ? L"none" : text;

@@ -197,8 +197,9 @@ bool ColumnValue(const TableSchema& schema, const ColumnDef& column, const std::
         const long long limit = column.kind == ColumnKind::Int16 ? 32767 : INT_MAX;
         int number = 0;
         if (!ParseInteger(text, -limit, limit, number)) {
-            error = Format(L"column %s of table %s takes a whole number from %lld to %lld, not %s",
-                           column.name.c_str(), schema.name.c_str(), -limit, limit, text.c_str());
+            error = Format(L"column %s of table %s takes a whole number from %d to %d, not %s",
+                           column.name.c_str(), schema.name.c_str(), static_cast<int>(-limit),
+                           static_cast<int>(limit), text.c_str());
             return false;
         }
         value = Value::Integer(number);
