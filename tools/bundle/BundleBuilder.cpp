@@ -8,6 +8,7 @@
 #include "PackageFacts.h"
 #include "SystemText.h"
 #include "common/WideText.h"
+#include "shared/ToolPaths.h"
 
 namespace quentry::bundle {
 
@@ -46,7 +47,8 @@ bool MakeCabinetImage(BundlePackage& package, CabinetCompression compression, Pa
         error = L"package: " + error;
         return false;
     }
-    if (!::GetFileAttributesExW(package.path.c_str(), GetFileExInfoStandard, &attributes)) {
+    if (!::GetFileAttributesExW(tools::ExtendedPath(package.path).c_str(), GetFileExInfoStandard,
+                                &attributes)) {
         attributes.ftLastWriteTime = FILETIME{};
     }
     if (!MakePackageCabinet(content, CabinetFileNameFor(package.path), attributes.ftLastWriteTime,
@@ -61,34 +63,11 @@ bool MakeCabinetImage(BundlePackage& package, CabinetCompression compression, Pa
 } // namespace
 
 std::wstring FullPath(const std::wstring& path) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-        if (length == 0) {
-            return path;
-        }
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.resize(length);
-    }
+    return tools::FullPath(path);
 }
 
 std::wstring DefaultLauncherPath() {
-    std::wstring self(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
-        if (length == 0) {
-            return L"quentry.exe";
-        }
-        if (length < self.size()) {
-            self.resize(length);
-            break;
-        }
-        self.resize(self.size() * 2);
-    }
+    const std::wstring self = tools::ThisProgramPath();
     const size_t slash = self.find_last_of(L"\\/");
     return (slash == std::wstring::npos ? std::wstring() : self.substr(0, slash + 1)) + L"quentry.exe";
 }

@@ -6,6 +6,8 @@
 #include "SystemText.h"
 #include "catalogue/PackageResources.h"
 #include "common/WideText.h"
+#include "shared/ShortPathAccess.h"
+#include "shared/ToolPaths.h"
 
 #include <optional>
 
@@ -111,12 +113,19 @@ std::wstring LanguageLine(HMODULE module, bool multiLanguage) {
 
 bool ListBundle(const std::wstring& path, std::vector<std::wstring>& lines, bool& complete,
                 std::wstring& error) {
-    UniqueModule module = LoadResourceModule(path);
+    if (::GetFileAttributesW(tools::ExtendedPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        error = L"cannot read " + path + L": " + SystemText(::GetLastError());
+        return false;
+    }
+    // The module functions take the launcher by a path of at most MAX_PATH characters.
+    tools::ShortPathAccess access;
+    if (!access.Open(path)) {
+        error = L"cannot read " + path + L": " + SystemText(::GetLastError());
+        return false;
+    }
+    UniqueModule module = LoadResourceModule(access.Path());
     if (!module) {
-        const DWORD code = ::GetLastError();
-        error = ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES
-                    ? L"cannot read " + path + L": " + SystemText(code)
-                    : path + L" is not a Windows program";
+        error = path + L" is not a Windows program";
         return false;
     }
     const BundleReader reader(module.Get());

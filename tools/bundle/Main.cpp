@@ -1,9 +1,12 @@
 // quentry-bundle: turns installer packages into a Quentry launcher that carries them, or lists
 // what a launcher carries. Exit code 0 on success, 1 when the launcher cannot be written (or
-// --list finds it incomplete), 2 for a mistake on the command line.
+// --list finds it incomplete), 2 for a mistake on the command line (also an output that is one
+// of the inputs).
 #include "BundleBuilder.h"
 #include "BundleListing.h"
 #include "BundleOptions.h"
+#include "OutputCheck.h"
+#include "PackageFacts.h"
 #include "ToolOutput.h"
 
 #include <string>
@@ -38,6 +41,10 @@ void WriteUsage() {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // The child this program starts to read one package's database.
+    if (argc == 4 && std::wstring(argv[1]) == kReadFactsOption) {
+        return ReadPackageFactsChild(argv[2], argv[3]);
+    }
     BundleOptions options;
     std::wstring error;
     if (!ParseBundleOptions(argc, argv, options, error)) {
@@ -57,6 +64,9 @@ int wmain(int argc, wchar_t** argv) {
             WriteOutputLine(line);
         }
         return complete ? 0 : 1;
+    }
+    if (!OutputIsNoInput(options, error)) {
+        return Fail(2, error);
     }
     if (!BuildBundle(options, lines, error)) {
         return Fail(1, error);

@@ -2,6 +2,7 @@
 
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
+#include "shared/ToolPaths.h"
 
 #include <cerrno>
 #include <climits>
@@ -351,8 +352,8 @@ bool ApplyChanges(const std::wstring& text, const std::wstring& source, Database
 }
 
 bool ApplyChangeFile(const std::wstring& path, DatabaseSnapshot& database, std::wstring& error) {
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(::CreateFileW(tools::ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         error = Format(L"cannot read the change description %s (error %lu)", path.c_str(), ::GetLastError());
         return false;
