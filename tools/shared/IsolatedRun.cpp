@@ -90,15 +90,33 @@ std::optional<IsolatedResult> RunIsolated(const std::wstring& program, const std
     UniqueFileHandle nothing(::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
                                            nullptr));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nothing.Get();
-    startup.hStdOutput = nothing.Get();
-    startup.hStdError = nothing.Get();
+    // The child inherits the report and the null device only, not the handles this tool was given
+    // (its output files among them), which would otherwise stay open as long as the child runs.
+    HANDLE inherited[] = {report.Get(), nothing.Get()};
+    SIZE_T attributeSize = 0;
+    ::InitializeProcThreadAttributeList(nullptr, 1, 0, &attributeSize);
+    std::vector<BYTE> attributeBuffer(attributeSize);
+    auto* attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeBuffer.data());
+    if (attributeSize == 0 || !::InitializeProcThreadAttributeList(attributes, 1, 0, &attributeSize)) {
+        return std::nullopt;
+    }
+    const bool listed = ::UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                                                    inherited, sizeof(inherited), nullptr, nullptr) != FALSE;
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof(startup);
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = nothing.Get();
+    startup.StartupInfo.hStdOutput = nothing.Get();
+    startup.StartupInfo.hStdError = nothing.Get();
+    startup.lpAttributeList = attributes;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                          nullptr, nullptr, &startup, &process)) {
+    const BOOL started = listed && ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                                                    TRUE, CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT,
+                                                    nullptr, nullptr, &startup.StartupInfo, &process);
+    const DWORD startError = ::GetLastError();
+    ::DeleteProcThreadAttributeList(attributes);
+    if (!started) {
+        ::SetLastError(startError);
         return std::nullopt;
     }
     UniqueKernelHandle processHandle(process.hProcess);
