@@ -96,22 +96,20 @@ bool IsBracedGuid(const std::wstring& text) {
     return true;
 }
 
-int ReadPackageFactsChild(const std::wstring& path, const std::wstring& reportHandle) {
-    tools::IsolatedChild child(reportHandle);
-    if (!child.IsValid()) {
-        return 2;
-    }
-    tools::ReportWriter report;
-    MSIHANDLE raw = 0;
-    const UINT opened = ::MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_READONLY, &raw);
-    report.Number(opened);
-    if (opened == ERROR_SUCCESS) {
-        UniqueMsiHandle database(raw);
-        report.Text(PropertyValue(database.Get(), L"ProductName"));
-        report.Text(PropertyValue(database.Get(), L"ProductCode"));
-        report.Text(RevisionNumber(database.Get()));
-    }
-    return child.Finish(report.Data());
+int ReadPackageFactsChild(const std::wstring& reportHandle, const std::wstring& listPath) {
+    return tools::RunIsolatedReader(reportHandle, listPath, [](const std::wstring& path) {
+        tools::ReportWriter report;
+        MSIHANDLE raw = 0;
+        const UINT opened = ::MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_READONLY, &raw);
+        report.Number(opened);
+        if (opened == ERROR_SUCCESS) {
+            UniqueMsiHandle database(raw);
+            report.Text(PropertyValue(database.Get(), L"ProductName"));
+            report.Text(PropertyValue(database.Get(), L"ProductCode"));
+            report.Text(RevisionNumber(database.Get()));
+        }
+        return report.Data();
+    });
 }
 
 bool ReadPackageFacts(const std::wstring& path, PackageFacts& facts, std::wstring& error) {
@@ -148,19 +146,21 @@ bool ReadPackageFacts(const std::wstring& path, PackageFacts& facts, std::wstrin
         error = L"cannot read package " + path + L": " + SystemText(::GetLastError());
         return false;
     }
-    const auto run = tools::RunIsolated(tools::ThisProgramPath(), kReadFactsOption, {access.Path()});
-    if (!run) {
+    const auto outcomes = tools::ReadIsolated(tools::ThisProgramPath(), kReadFactsOption, {access.Path()});
+    if (!outcomes || outcomes->size() != 1) {
         error = L"cannot read package " + path + L": no reader process: " + SystemText(::GetLastError());
         return false;
     }
-    if (!run->Complete()) {
-        error = run->timedOut
+    const tools::IsolatedOutcome& outcome = outcomes->front();
+    if (outcome.kind != tools::IsolatedOutcome::Kind::Read) {
+        error = outcome.kind == tools::IsolatedOutcome::Kind::Hung
                     ? L"package " + path + L" is not an installer database: reading it did not end"
-                    : Format(L"package %s is not an installer database: reading it failed (code 0x%08lx)",
-                             path.c_str(), static_cast<unsigned long>(run->exitCode));
+                    : Format(L"package %s is not an installer database: the installer's database code failed "
+                             L"on it (code 0x%08lx)",
+                             path.c_str(), static_cast<unsigned long>(outcome.exitCode));
         return false;
     }
-    const std::string body = run->Body();
+    const std::string& body = outcome.record;
     tools::ReportReader report(body);
     uint32_t opened = 0;
     if (!report.Number(opened) || opened != ERROR_SUCCESS) {

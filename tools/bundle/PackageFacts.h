@@ -20,12 +20,9 @@ struct PackageFacts {
 // is started again with kReadFactsOption to read it.
 bool ReadPackageFacts(const std::wstring& path, PackageFacts& facts, std::wstring& error);
 
-// The hidden mode of quentry-bundle that reads one database for ReadPackageFacts:
-// quentry-bundle kReadFactsOption PATH REPORT-HANDLE. Returns the child's exit code.
+// The hidden mode of quentry-bundle that reads databases for ReadPackageFacts:
+// quentry-bundle kReadFactsOption REPORT-HANDLE LIST-FILE. Returns the child's exit code.
 inline constexpr wchar_t kReadFactsOption[] = L"--read-package-facts";
-int ReadPackageFactsChild(const std::wstring& path, const std::wstring& reportHandle);
-
-// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" with hexadecimal digits of either case.
-bool IsBracedGuid(const std::wstring& text);
+int ReadPackageFactsChild(const std::wstring& reportHandle, const std::wstring& listPath);
 
 } // namespace quentry::bundle

@@ -1,50 +1,48 @@
-// Reading an untrusted file where a fault of the platform's code cannot take the tool down: the
-// tool starts itself again in a hidden mode, the child reads the file and writes what it read
-// into a report that the parent gave it, and the parent reads the report. A child that crashes,
-// hangs or writes no complete report is a failed read, not a failed tool.
+// Reading untrusted files where a fault of the platform's code cannot take the tool down: the
+// tool starts itself again in a hidden mode, the child reads the files one by one and writes a
+// record of what it read for each into a report that the parent gave it, and the parent reads
+// the records. A child that crashes or hangs on a file is a failed read of that file only: a new
+// child goes on with the files after it.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace quentry::tools {
 
-// What a child reported: its exit code and its report's bytes. Empty when it could not be started.
-struct IsolatedResult {
+// What became of one file.
+struct IsolatedOutcome {
+    enum class Kind {
+        Read,   // the child read it; record holds what the child wrote
+        Failed, // the child ended while reading it; exitCode is its exit code (the exception code
+                // of a crash)
+        Hung,   // the child wrote nothing for kHangTimeoutMs while reading it and was ended
+    };
+    Kind kind = Kind::Read;
     DWORD exitCode = 0;
-    bool timedOut = false;
-    std::string report;
-    // The child ended normally and said its report is complete.
-    bool Complete() const;
-    // The report without its completion mark (only meaningful when Complete()).
-    std::string Body() const;
+    std::string record;
 };
 
-// Starts program with the hidden option and its arguments, and the report handle's number as the
-// last argument; waits up to timeoutMs. None with the system's error left for GetLastError when
-// the child cannot be started.
-std::optional<IsolatedResult> RunIsolated(const std::wstring& program, const std::wstring& hiddenOption,
-                                          const std::vector<std::wstring>& arguments,
-                                          DWORD timeoutMs = 60000);
+inline constexpr DWORD kHangTimeoutMs = 30000;
 
-// In the child: the report handle given as text by the parent, and setup that turns a crash into
-// an immediate exit (no debugger, no dialog) with the exception code as the exit code.
-class IsolatedChild {
-public:
-    explicit IsolatedChild(const std::wstring& handleText);
-    bool IsValid() const { return m_handle != nullptr; }
-    // Writes the report (all of it, then the completion mark) and returns the child's exit code.
-    int Finish(const std::string& report);
+// Runs "program hiddenOption REPORT-HANDLE LIST-FILE" until every path has an outcome, in order.
+// None with the system's error left for GetLastError when no child can be started.
+std::optional<std::vector<IsolatedOutcome>> ReadIsolated(const std::wstring& program,
+                                                         const std::wstring& hiddenOption,
+                                                         const std::vector<std::wstring>& paths);
 
-private:
-    HANDLE m_handle = nullptr;
-};
+// The child's side: given the hidden mode's two arguments, reads every listed path with readOne
+// and writes its record. A crash ends the child at once (no debugger, no dialog) with the
+// exception code as its exit code. Returns the child's exit code.
+int RunIsolatedReader(const std::wstring& handleText, const std::wstring& listPath,
+                      const std::function<std::string(const std::wstring& path)>& readOne);
 
-// A report: numbers, texts and byte strings in order, each with its length, read back with every
+// A record: numbers, texts and byte strings in order, each with its length, read back with every
 // length checked against what is left.
 class ReportWriter {
 public:
@@ -70,7 +68,7 @@ private:
     size_t m_at = 0;
 };
 
-// The arguments of a hidden mode, joined into one command line the way the C runtime splits it.
+// One argument of a command line, quoted the way the C runtime splits it.
 std::wstring QuoteArgument(const std::wstring& argument);
 
 } // namespace quentry::tools

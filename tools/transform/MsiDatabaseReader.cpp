@@ -342,23 +342,21 @@ bool ReadDatabaseHere(const std::wstring& path, DatabaseSnapshot& snapshot, std:
 
 } // namespace
 
-int ReadDatabaseChild(const std::wstring& path, const std::wstring& reportHandle) {
-    tools::IsolatedChild child(reportHandle);
-    if (!child.IsValid()) {
-        return 2;
-    }
+int ReadDatabaseChild(const std::wstring& reportHandle, const std::wstring& listPath) {
     ComApartment apartment;
-    DatabaseSnapshot snapshot;
-    std::wstring error;
-    tools::ReportWriter report;
-    if (ReadDatabaseHere(path, snapshot, error)) {
-        report.Number(1);
-        report.Bytes(EncodeSnapshot(snapshot));
-    } else {
-        report.Number(0);
-        report.Text(error);
-    }
-    return child.Finish(report.Data());
+    return tools::RunIsolatedReader(reportHandle, listPath, [](const std::wstring& path) {
+        DatabaseSnapshot snapshot;
+        std::wstring error;
+        tools::ReportWriter report;
+        if (ReadDatabaseHere(path, snapshot, error)) {
+            report.Number(1);
+            report.Bytes(EncodeSnapshot(snapshot));
+        } else {
+            report.Number(0);
+            report.Text(error);
+        }
+        return report.Data();
+    });
 }
 
 bool ReadDatabase(const std::wstring& path, DatabaseSnapshot& snapshot, std::wstring& error) {
@@ -395,18 +393,20 @@ bool ReadDatabase(const std::wstring& path, DatabaseSnapshot& snapshot, std::wst
         error = Format(L"%s (error %lu)", unreadable.c_str(), ::GetLastError());
         return false;
     }
-    const auto run = tools::RunIsolated(tools::ThisProgramPath(), kReadDatabaseOption, {access.Path()});
-    if (!run) {
+    const auto outcomes = tools::ReadIsolated(tools::ThisProgramPath(), kReadDatabaseOption, {access.Path()});
+    if (!outcomes || outcomes->size() != 1) {
         error = Format(L"%s: no reader process (error %lu)", unreadable.c_str(), ::GetLastError());
         return false;
     }
-    if (!run->Complete()) {
-        error = run->timedOut ? unreadable + L": reading it did not end"
-                              : Format(L"%s: reading it failed (code 0x%08lx)", unreadable.c_str(),
-                                       static_cast<unsigned long>(run->exitCode));
+    const tools::IsolatedOutcome& outcome = outcomes->front();
+    if (outcome.kind != tools::IsolatedOutcome::Kind::Read) {
+        error = outcome.kind == tools::IsolatedOutcome::Kind::Hung
+                    ? unreadable + L": reading it did not end"
+                    : Format(L"%s: the installer's database code failed on it (code 0x%08lx)",
+                             unreadable.c_str(), static_cast<unsigned long>(outcome.exitCode));
         return false;
     }
-    const std::string body = run->Body();
+    const std::string& body = outcome.record;
     tools::ReportReader report(body);
     uint32_t success = 0;
     std::string encoded;

@@ -14,9 +14,9 @@ namespace quentry::transform {
 // and says why in error.
 bool ReadDatabase(const std::wstring& path, DatabaseSnapshot& snapshot, std::wstring& error);
 
-// The hidden mode of quentry-transform that reads one database for ReadDatabase:
-// quentry-transform kReadDatabaseOption PATH REPORT-HANDLE. Returns the child's exit code.
+// The hidden mode of quentry-transform that reads databases for ReadDatabase:
+// quentry-transform kReadDatabaseOption REPORT-HANDLE LIST-FILE. Returns the child's exit code.
 inline constexpr wchar_t kReadDatabaseOption[] = L"--read-database";
-int ReadDatabaseChild(const std::wstring& path, const std::wstring& reportHandle);
+int ReadDatabaseChild(const std::wstring& reportHandle, const std::wstring& listPath);
 
 } // namespace quentry::transform
