@@ -18,12 +18,6 @@ std::wstring Extended(const std::wstring& path) {
     return path.rfind(L"\\\\?\\", 0) == 0 ? path : L"\\\\?\\" + path;
 }
 
-UniqueFileHandle InheritableFile(const std::wstring& path) {
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    return UniqueFileHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                          &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
 std::wstring Quoted(const std::wstring& argument) {
     std::wstring quoted = L"\"";
     size_t backslashes = 0;
@@ -71,22 +65,36 @@ std::wstring TransformTool() {
 }
 
 ToolRun RunTool(const std::wstring& tool, const std::vector<std::wstring>& arguments) {
-    ScratchFolder streams;
-    const std::wstring outPath = streams.File(L"out.txt");
-    const std::wstring errPath = streams.File(L"err.txt");
     std::wstring line = Quoted(tool);
     for (const std::wstring& argument : arguments) {
         line += L" " + Quoted(argument);
     }
     ToolRun run;
+    // Pipes rather than files: their ends are at end of file only when the tool (and anything it
+    // started) has let go of them, so nothing is left to clean up behind the tool.
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE rawOutRead = nullptr;
+    HANDLE rawOutWrite = nullptr;
+    HANDLE rawErrRead = nullptr;
+    HANDLE rawErrWrite = nullptr;
+    if (!::CreatePipe(&rawOutRead, &rawOutWrite, &inherit, 1 << 16) ||
+        !::CreatePipe(&rawErrRead, &rawErrWrite, &inherit, 1 << 16)) {
+        ADD_FAILURE() << "no pipe";
+        run.exitCode = 255;
+        return run;
+    }
+    UniqueKernelHandle outRead(rawOutRead);
+    UniqueKernelHandle errRead(rawErrRead);
+    ::SetHandleInformation(outRead.Get(), HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(errRead.Get(), HANDLE_FLAG_INHERIT, 0);
     {
-        UniqueFileHandle out = InheritableFile(outPath);
-        UniqueFileHandle err = InheritableFile(errPath);
+        UniqueKernelHandle outWrite(rawOutWrite);
+        UniqueKernelHandle errWrite(rawErrWrite);
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = out.Get();
-        startup.hStdError = err.Get();
+        startup.hStdOutput = outWrite.Get();
+        startup.hStdError = errWrite.Get();
         startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
         PROCESS_INFORMATION process{};
         if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
@@ -97,6 +105,9 @@ ToolRun RunTool(const std::wstring& tool, const std::vector<std::wstring>& argum
         }
         UniqueKernelHandle processHandle(process.hProcess);
         UniqueKernelHandle threadHandle(process.hThread);
+        outWrite.Reset();
+        errWrite.Reset();
+        // The tools write a few lines at most, far less than the pipes hold.
         if (::WaitForSingleObject(processHandle.Get(), 120000) != WAIT_OBJECT_0) {
             ::TerminateProcess(processHandle.Get(), 255);
             ::WaitForSingleObject(processHandle.Get(), 10000);
@@ -104,8 +115,13 @@ ToolRun RunTool(const std::wstring& tool, const std::vector<std::wstring>& argum
         }
         ::GetExitCodeProcess(processHandle.Get(), &run.exitCode);
     }
-    run.out = ReadFileBytes(outPath);
-    run.err = ReadFileBytes(errPath);
+    for (auto [pipe, text] : {std::pair{outRead.Get(), &run.out}, std::pair{errRead.Get(), &run.err}}) {
+        char buffer[4096];
+        DWORD read = 0;
+        while (::ReadFile(pipe, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+            text->append(buffer, read);
+        }
+    }
     return run;
 }
 
