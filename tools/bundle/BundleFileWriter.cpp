@@ -26,7 +26,13 @@ public:
     bool Create(const std::wstring& output) {
         const std::wstring folder = tools::FolderOf(output);
         if (tools::FitsMaxPath(folder + L"\\qb00000000-0000.tmp")) {
-            return m_file.Create(folder, L"qb");
+            if (!m_file.Create(folder, L"qb")) {
+                return false;
+            }
+            if (tools::FitsMaxPath(m_file.Path())) {
+                return true;
+            }
+            m_file.Remove();
         }
         m_outputFolder = folder;
         const std::wstring temporary = tools::TemporaryFolder();
