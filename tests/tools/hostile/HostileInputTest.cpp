@@ -183,10 +183,15 @@ std::vector<LongPathCase> LongPathCases() {
          [](const LongFolder& l, const ScratchFolder& s, ToolRun& run) {
              std::vector<std::wstring> arguments{L"-o", s.File(L"setup.exe"), L"-p", SamplePackage()};
              for (const wchar_t* language : {L"1031", L"1034", L"1036", L"1041"}) {
-                 const std::wstring name = std::wstring(L"SampleMain_") + language + L".mst";
+                 const std::wstring transform = l.File(std::wstring(L"SampleMain_") + language + L".mst");
+                 run = RunTool(TransformTool(),
+                               {L"--base", SamplePackage(), L"--property",
+                                std::wstring(L"ProductLanguage=") + language, L"--out", transform});
+                 if (run.exitCode != 0) {
+                     return transform;
+                 }
                  arguments.push_back(L"-t");
-                 arguments.push_back(std::wstring(language) + L"=" +
-                                     CopyInto(l, BuildPath(L"samples\\packages\\" + name), name));
+                 arguments.push_back(std::wstring(language) + L"=" + transform);
              }
              run = RunTool(BundleTool(), arguments);
              return s.File(L"setup.exe");
@@ -361,9 +366,8 @@ TEST(ToolsHostileInputTest, OutputThatIsAnInputIsRefusedWithExitCode2) {
         ScratchFolder f;
         ASSERT_TRUE(::CreateDirectoryW(f.File(L"sub").c_str(), nullptr));
         WriteFileBytes(f.File(L"input.msi"), ReadFileBytes(SamplePackage()));
-        WriteFileBytes(f.File(L"other.msi"),
-                       ReadFileBytes(BuildPath(L"samples\\packages\\SampleViewer.msi")));
-        WriteFileBytes(f.File(L"input.mst"), ReadFileBytes(SampleTransform()));
+        WriteFileBytes(f.File(L"other.msi"), ReadFileBytes(BuildPath(L"fixtures\\packages\\BundleBeta.msi")));
+        WriteFileBytes(f.File(L"input.mst"), "a transform, never read");
         WriteFileBytes(f.File(L"launcher.exe"), launcherBefore);
         WriteFileBytes(f.File(L"changes.txt"), "Property A=1\n");
         const std::vector<std::wstring> arguments = c.arguments(f);

@@ -126,11 +126,7 @@ ToolRun RunTool(const std::wstring& tool, const std::vector<std::wstring>& argum
 }
 
 std::wstring SamplePackage() {
-    return BuildPath(L"samples\\packages\\SampleMain.msi");
-}
-
-std::wstring SampleTransform() {
-    return BuildPath(L"samples\\packages\\SampleMain_1031.mst");
+    return BuildPath(L"fixtures\\hostile\\SampleMain.msi");
 }
 
 std::string ReadFileBytes(const std::wstring& path) {

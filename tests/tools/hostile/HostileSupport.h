@@ -23,9 +23,8 @@ std::wstring TransformTool();
 // captured; a run that does not end within two minutes is killed (exit code 255, and a failure).
 ToolRun RunTool(const std::wstring& tool, const std::vector<std::wstring>& arguments);
 
-// The sample's main package and its German transform.
+// The sample's main package, built as the sample builds it.
 std::wstring SamplePackage();
-std::wstring SampleTransform();
 
 // Files by full paths of any length.
 std::string ReadFileBytes(const std::wstring& path);
