@@ -8,7 +8,10 @@
 #include "OutputCheck.h"
 #include "PackageFacts.h"
 #include "ToolOutput.h"
+#include "common/WideText.h"
 
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -40,8 +43,8 @@ void WriteUsage() {
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    // The child this program starts to read one package's database.
+static int Run(int argc, wchar_t** argv) {
+    // The child this program starts to read packages' databases.
     if (argc == 4 && std::wstring(argv[1]) == kReadFactsOption) {
         return ReadPackageFactsChild(argv[2], argv[3]);
     }
@@ -75,4 +78,15 @@ int wmain(int argc, wchar_t** argv) {
         WriteOutputLine(line);
     }
     return 0;
+}
+
+int wmain(int argc, wchar_t** argv) {
+    // Nothing thrown leaves the tool as an abort: an exception is a failure like any other.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Fail(1, L"out of memory");
+    } catch (const std::exception& exception) {
+        return Fail(1, L"internal failure: " + quentry::FromUtf8(exception.what()));
+    }
 }

@@ -14,6 +14,8 @@
 
 #include <objbase.h>
 
+#include <exception>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -93,8 +95,8 @@ size_t CountRows(const std::vector<TableChange>& tables) {
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    // The child this program starts to read one database.
+static int Run(int argc, wchar_t** argv) {
+    // The child this program starts to read databases.
     if (argc == 4 && std::wstring(argv[1]) == kReadDatabaseOption) {
         return ReadDatabaseChild(argv[2], argv[3]);
     }
@@ -154,4 +156,15 @@ int wmain(int argc, wchar_t** argv) {
                                     output.c_str(), static_cast<unsigned>(CountRows(content.tables)),
                                     static_cast<unsigned>(content.tables.size())));
     return 0;
+}
+
+int wmain(int argc, wchar_t** argv) {
+    // Nothing thrown leaves the tool as an abort: an exception is a failure like any other.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Fail(1, L"out of memory");
+    } catch (const std::exception& exception) {
+        return Fail(1, L"internal failure: " + FromUtf8(exception.what()));
+    }
 }
