@@ -8,6 +8,7 @@
 #include "PackageFacts.h"
 #include "SystemText.h"
 #include "common/WideText.h"
+#include "shared/ToolPaths.h"
 
 namespace quentry::bundle {
 
@@ -46,7 +47,8 @@ bool MakeCabinetImage(BundlePackage& package, CabinetCompression compression, Pa
         error = L"package: " + error;
         return false;
     }
-    if (!::GetFileAttributesExW(package.path.c_str(), GetFileExInfoStandard, &attributes)) {
+    if (!::GetFileAttributesExW(tools::ExtendedPath(package.path).c_str(), GetFileExInfoStandard,
+                                &attributes)) {
         attributes.ftLastWriteTime = FILETIME{};
     }
     if (!MakePackageCabinet(content, CabinetFileNameFor(package.path), attributes.ftLastWriteTime,
@@ -63,34 +65,11 @@ bool MakeCabinetImage(BundlePackage& package, CabinetCompression compression, Pa
 } // namespace
 
 std::wstring FullPath(const std::wstring& path) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-        if (length == 0) {
-            return path;
-        }
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.resize(length);
-    }
+    return tools::FullPath(path);
 }
 
 std::wstring DefaultLauncherPath() {
-    std::wstring self(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
-        if (length == 0) {
-            return L"quentry.exe";
-        }
-        if (length < self.size()) {
-            self.resize(length);
-            break;
-        }
-        self.resize(self.size() * 2);
-    }
+    const std::wstring self = tools::ThisProgramPath();
     const size_t slash = self.find_last_of(L"\\/");
     return (slash == std::wstring::npos ? std::wstring() : self.substr(0, slash + 1)) + L"quentry.exe";
 }
@@ -149,8 +128,8 @@ bool BuildBundle(const BundleOptions& options, std::vector<std::wstring>& report
         return false;
     }
 
-    report.push_back(Format(L"Wrote %s: %zu package%s, %s, cabinets %s", output.c_str(), packages.size(),
-                            packages.size() == 1 ? L"" : L"s",
+    report.push_back(Format(L"Wrote %s: %u package%s, %s, cabinets %s", output.c_str(),
+                            static_cast<unsigned>(packages.size()), packages.size() == 1 ? L"" : L"s",
                             LayoutName(settings.layout, StringLanguage(settings)).c_str(),
                             CompressionName(cabinet.compression).c_str()));
     if (lzxUnavailable) {
@@ -159,7 +138,8 @@ bool BuildBundle(const BundleOptions& options, std::vector<std::wstring>& report
             L"MSZIP.");
     }
     for (size_t n = 0; n < packages.size(); ++n) {
-        report.push_back(Format(L"  %zu: %s %s", n, packages[n].facts.productCode.c_str(),
+        report.push_back(Format(L"  %u: %s %s", static_cast<unsigned>(n),
+                                packages[n].facts.productCode.c_str(),
                                 packages[n].facts.productName.c_str()));
     }
     return true;

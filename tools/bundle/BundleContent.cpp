@@ -29,7 +29,8 @@ LANGID StringLanguage(const BundleSettings& settings) {
 bool CheckPackagesFitLayout(const std::vector<PackageInput>& packages, BundleLayout layout,
                             std::wstring& error) {
     if (layout == BundleLayout::Legacy && packages.size() != 1) {
-        error = Format(L"a legacy build carries exactly one package, not %zu", packages.size());
+        error = Format(L"a legacy build carries exactly one package, not %u",
+                       static_cast<unsigned>(packages.size()));
         return false;
     }
     for (size_t n = 0; n < packages.size(); ++n) {

@@ -5,6 +5,9 @@
 #include "SystemText.h"
 #include "catalogue/PackageResources.h"
 #include "common/UniqueHandle.h"
+#include "shared/ShortPathAccess.h"
+#include "shared/TemporaryFile.h"
+#include "shared/ToolPaths.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,48 +17,50 @@ namespace quentry::bundle {
 
 namespace {
 
-// A file that is deleted when the object goes, unless it was moved into place.
-class TemporaryFile {
+// The file the launcher is written into before it is moved onto the output: beside the output
+// when its path is short enough for the resource functions (which keep paths in MAX_PATH
+// buffers), else in the temporary folder, in which case it reaches the output's folder as a copy
+// under a second temporary name and is renamed from there.
+class WorkingFile {
 public:
-    TemporaryFile() = default;
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (!m_path.empty()) {
-            ::DeleteFileW(m_path.c_str());
+    bool Create(const std::wstring& output) {
+        const std::wstring folder = tools::FolderOf(output);
+        if (tools::FitsMaxPath(folder + L"\\qb00000000-0000.tmp")) {
+            if (!m_file.Create(folder, L"qb")) {
+                return false;
+            }
+            if (tools::FitsMaxPath(m_file.Path())) {
+                return true;
+            }
+            m_file.Remove();
         }
-    }
-    // A new empty file in folder; false with the system's error code left for GetLastError.
-    bool Create(const std::wstring& folder) {
-        wchar_t path[MAX_PATH] = {};
-        if (::GetTempFileNameW(folder.c_str(), L"qb", 0, path) == 0) {
+        m_outputFolder = folder;
+        const std::wstring temporary = tools::TemporaryFolder();
+        if (temporary.empty() || !tools::FitsMaxPath(temporary + L"qb00000000-0000.tmp")) {
+            ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
             return false;
         }
-        m_path = path;
-        return true;
+        return m_file.Create(temporary, L"qb");
     }
-    const std::wstring& Path() const { return m_path; }
-    bool MoveTo(const std::wstring& target) {
-        if (!::MoveFileExW(m_path.c_str(), target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const std::wstring& Path() const { return m_file.Path(); }
+    bool MoveTo(const std::wstring& output) {
+        if (m_outputFolder.empty()) {
+            return m_file.MoveTo(output);
+        }
+        tools::TemporaryFile beside;
+        if (!beside.Create(m_outputFolder, L"qb", L".partial") ||
+            !::CopyFileW(m_file.FilePath().c_str(), beside.FilePath().c_str(), FALSE) ||
+            !beside.MoveTo(output)) {
             return false;
         }
-        m_path.clear();
+        m_file.Remove();
         return true;
     }
 
 private:
-    std::wstring m_path;
+    tools::TemporaryFile m_file;
+    std::wstring m_outputFolder; // set when the file is made in the temporary folder
 };
-
-std::wstring FolderOf(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) {
-        return L".";
-    }
-    // "C:\setup.exe" lies in "C:\", not in "C:".
-    return slash == 2 && path[1] == L':' ? path.substr(0, 3) : path.substr(0, slash);
-}
 
 bool IsPlanned(const ResourceKey& key, const std::vector<BundleResource>& resources) {
     return std::any_of(resources.begin(), resources.end(), [&key](const BundleResource& resource) {
@@ -114,23 +119,31 @@ bool CheckWrittenFile(const std::wstring& launcher, const std::wstring& path,
 
 } // namespace
 
-bool WriteBundleFile(const std::wstring& launcher, const std::wstring& output,
+bool WriteBundleFile(const std::wstring& launcherPath, const std::wstring& output,
                      const std::vector<BundleResource>& resources, std::wstring& error) {
-    if (!LoadResourceModule(launcher)) {
-        const DWORD code = ::GetLastError();
-        error = ::GetFileAttributesW(launcher.c_str()) == INVALID_FILE_ATTRIBUTES
-                    ? L"cannot read launcher " + launcher + L": " + SystemText(code)
-                    : L"launcher " + launcher + L" is not a Windows program";
+    if (::GetFileAttributesW(tools::ExtendedPath(launcherPath).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        error = L"cannot read launcher " + launcherPath + L": " + SystemText(::GetLastError());
         return false;
     }
-    TemporaryFile temporary;
-    if (!temporary.Create(FolderOf(output))) {
+    // The module functions take the launcher by a path of at most MAX_PATH characters.
+    tools::ShortPathAccess access;
+    if (!access.Open(launcherPath)) {
+        error = L"cannot read launcher " + launcherPath + L": " + SystemText(::GetLastError());
+        return false;
+    }
+    const std::wstring& launcher = access.Path();
+    if (!LoadResourceModule(launcher)) {
+        error = L"launcher " + launcherPath + L" is not a Windows program";
+        return false;
+    }
+    WorkingFile temporary;
+    if (!temporary.Create(output)) {
         error = L"cannot write " + output + L": " + SystemText(::GetLastError());
         return false;
     }
     if (!::CopyFileW(launcher.c_str(), temporary.Path().c_str(), FALSE)) {
-        error =
-            L"cannot copy launcher " + launcher + L" beside " + output + L": " + SystemText(::GetLastError());
+        error = L"cannot copy launcher " + launcherPath + L" beside " + output + L": " +
+                SystemText(::GetLastError());
         return false;
     }
     // The launcher's own package resources (a launcher that is a bundle already) are left out, so

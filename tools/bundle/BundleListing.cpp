@@ -6,6 +6,8 @@
 #include "SystemText.h"
 #include "catalogue/PackageResources.h"
 #include "common/WideText.h"
+#include "shared/ShortPathAccess.h"
+#include "shared/ToolPaths.h"
 
 #include <optional>
 
@@ -47,15 +49,15 @@ public:
         }
         if (image->size() < 4) {
             sound = false;
-            return Format(L"corrupt: %zu bytes, no length field", image->size());
+            return Format(L"corrupt: %u bytes, no length field", static_cast<unsigned>(image->size()));
         }
         const uint32_t length =
             static_cast<uint32_t>((*image)[0]) | (static_cast<uint32_t>((*image)[1]) << 8) |
             (static_cast<uint32_t>((*image)[2]) << 16) | (static_cast<uint32_t>((*image)[3]) << 24);
         if (length != image->size() - 4) {
             sound = false;
-            return Format(L"corrupt: the length field says %u bytes, the resource holds %zu", length,
-                          image->size() - 4);
+            return Format(L"corrupt: the length field says %u bytes, the resource holds %u", length,
+                          static_cast<unsigned>(image->size() - 4));
         }
         const auto summary = ReadCabinetSummary(image->subspan(4));
         if (!summary) {
@@ -75,7 +77,8 @@ public:
             const auto bytes =
                 FindPackageResource(m_module, Format(L"PACKAGE_%d_%u", index, language), language);
             if (bytes) {
-                text += Format(L"%s%u (%zu bytes)", text.empty() ? L"" : L", ", language, bytes->size());
+                text += Format(L"%s%u (%u bytes)", text.empty() ? L"" : L", ", language,
+                               static_cast<unsigned>(bytes->size()));
             }
         }
         return text.empty() ? L"none" : text;
@@ -110,12 +113,19 @@ std::wstring LanguageLine(HMODULE module, bool multiLanguage) {
 
 bool ListBundle(const std::wstring& path, std::vector<std::wstring>& lines, bool& complete,
                 std::wstring& error) {
-    UniqueModule module = LoadResourceModule(path);
+    if (::GetFileAttributesW(tools::ExtendedPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        error = L"cannot read " + path + L": " + SystemText(::GetLastError());
+        return false;
+    }
+    // The module functions take the launcher by a path of at most MAX_PATH characters.
+    tools::ShortPathAccess access;
+    if (!access.Open(path)) {
+        error = L"cannot read " + path + L": " + SystemText(::GetLastError());
+        return false;
+    }
+    UniqueModule module = LoadResourceModule(access.Path());
     if (!module) {
-        const DWORD code = ::GetLastError();
-        error = ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES
-                    ? L"cannot read " + path + L": " + SystemText(code)
-                    : path + L" is not a Windows program";
+        error = path + L" is not a Windows program";
         return false;
     }
     const BundleReader reader(module.Get());

@@ -43,7 +43,7 @@ const wchar_t kBundleUsage[] =
     L"  -h, --help               this text\n"
     L"\n"
     L"Exit code: 0 done, 1 the launcher could not be written (or --list found it incomplete),\n"
-    L"2 a mistake on the command line.\n";
+    L"2 a mistake on the command line (also an output that is one of the inputs).\n";
 
 namespace {
 

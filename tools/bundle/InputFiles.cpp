@@ -3,27 +3,17 @@
 #include "SystemText.h"
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
+#include "shared/CompoundFile.h"
+#include "shared/ToolPaths.h"
 
-#include <objbase.h>
-
+#include <algorithm>
 #include <cstdint>
-#include <memory>
 
 namespace quentry::bundle {
 
 namespace {
 
-constexpr BYTE kCompoundFileSignature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
 constexpr LONGLONG kMaxFileSize = 0x7FFF0000;
-
-struct ComRelease {
-    void operator()(IUnknown* object) const {
-        if (object != nullptr) {
-            object->Release();
-        }
-    }
-};
-template <typename T> using ComPointer = std::unique_ptr<T, ComRelease>;
 
 uint32_t U32(std::span<const BYTE> bytes, size_t offset) {
     return static_cast<uint32_t>(bytes[offset]) | (static_cast<uint32_t>(bytes[offset + 1]) << 8) |
@@ -38,8 +28,8 @@ uint16_t U16(std::span<const BYTE> bytes, size_t offset) {
 } // namespace
 
 bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& bytes, std::wstring& error) {
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(::CreateFileW(tools::ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         error = L"cannot read " + path + L": " + SystemText(::GetLastError());
         return false;
@@ -72,46 +62,12 @@ bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& bytes, std::wstr
 }
 
 std::optional<CLSID> StorageClassOf(std::span<const BYTE> bytes) {
-    if (bytes.size() < 512 ||
-        !std::equal(std::begin(kCompoundFileSignature), std::end(kCompoundFileSignature), bytes.begin())) {
+    CLSID found{};
+    std::wstring damage;
+    if (!tools::CheckCompoundFile(bytes, found, damage)) {
         return std::nullopt;
     }
-    ILockBytes* rawBytes = nullptr;
-    if (FAILED(::CreateILockBytesOnHGlobal(nullptr, TRUE, &rawBytes))) {
-        return std::nullopt;
-    }
-    ComPointer<ILockBytes> lockBytes(rawBytes);
-    ULARGE_INTEGER start{};
-    ULONG written = 0;
-    if (FAILED(lockBytes->WriteAt(start, bytes.data(), static_cast<ULONG>(bytes.size()), &written)) ||
-        written != bytes.size()) {
-        return std::nullopt;
-    }
-    IStorage* rawStorage = nullptr;
-    if (FAILED(::StgOpenStorageOnILockBytes(lockBytes.get(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
-                                            nullptr, 0, &rawStorage))) {
-        return std::nullopt;
-    }
-    ComPointer<IStorage> storage(rawStorage);
-    STATSTG stat{};
-    if (FAILED(storage->Stat(&stat, STATFLAG_NONAME))) {
-        return std::nullopt;
-    }
-    return stat.clsid;
-}
-
-std::optional<CLSID> StorageClassOfFile(const std::wstring& path) {
-    IStorage* rawStorage = nullptr;
-    if (FAILED(::StgOpenStorage(path.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
-                                &rawStorage))) {
-        return std::nullopt;
-    }
-    ComPointer<IStorage> storage(rawStorage);
-    STATSTG stat{};
-    if (FAILED(storage->Stat(&stat, STATFLAG_NONAME))) {
-        return std::nullopt;
-    }
-    return stat.clsid;
+    return found;
 }
 
 bool IsInstallerTransform(std::span<const BYTE> bytes) {

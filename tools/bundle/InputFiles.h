@@ -13,14 +13,15 @@
 
 namespace quentry::bundle {
 
-// The whole file; false with a reason when it cannot be read (or is larger than 2 GB).
+// The whole file (a full path of any length); false with a reason when it cannot be read (or is
+// larger than 2 GB).
 bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& bytes, std::wstring& error);
 
-// The class of the root storage of an OLE compound file (held in bytes, or a file); none when it
-// is not a compound file. Installer databases have {000C1084-0000-0000-C000-000000000046},
-// transforms {000C1082-...}, patches {000C1086-...}.
+// The class of the root storage of an OLE compound file held in bytes; none when it is not a
+// compound file or its structure is damaged (checked by this tool's own reading, not the
+// platform's). Installer databases have {000C1084-0000-0000-C000-000000000046}, transforms
+// {000C1082-...}, patches {000C1086-...}.
 std::optional<CLSID> StorageClassOf(std::span<const BYTE> bytes);
-std::optional<CLSID> StorageClassOfFile(const std::wstring& path);
 inline constexpr CLSID kDatabaseClass = {
     0x000C1084, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr CLSID kTransformClass = {

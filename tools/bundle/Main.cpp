@@ -1,11 +1,17 @@
 // quentry-bundle: turns installer packages into a Quentry launcher that carries them, or lists
 // what a launcher carries. Exit code 0 on success, 1 when the launcher cannot be written (or
-// --list finds it incomplete), 2 for a mistake on the command line.
+// --list finds it incomplete), 2 for a mistake on the command line (also an output that is one
+// of the inputs).
 #include "BundleBuilder.h"
 #include "BundleListing.h"
 #include "BundleOptions.h"
+#include "OutputCheck.h"
+#include "PackageFacts.h"
 #include "ToolOutput.h"
+#include "common/WideText.h"
 
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -37,7 +43,11 @@ void WriteUsage() {
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv) {
+static int Run(int argc, wchar_t** argv) {
+    // The child this program starts to read packages' databases.
+    if (argc == 4 && std::wstring(argv[1]) == kReadFactsOption) {
+        return ReadPackageFactsChild(argv[2], argv[3]);
+    }
     BundleOptions options;
     std::wstring error;
     if (!ParseBundleOptions(argc, argv, options, error)) {
@@ -58,6 +68,9 @@ int wmain(int argc, wchar_t** argv) {
         }
         return complete ? 0 : 1;
     }
+    if (!OutputIsNoInput(options, error)) {
+        return Fail(2, error);
+    }
     if (!BuildBundle(options, lines, error)) {
         return Fail(1, error);
     }
@@ -65,4 +78,15 @@ int wmain(int argc, wchar_t** argv) {
         WriteOutputLine(line);
     }
     return 0;
+}
+
+int wmain(int argc, wchar_t** argv) {
+    // Nothing thrown leaves the tool as an abort: an exception is a failure like any other.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Fail(1, L"out of memory");
+    } catch (const std::exception& exception) {
+        return Fail(1, L"internal failure: " + quentry::FromUtf8(exception.what()));
+    }
 }

@@ -3,6 +3,11 @@
 #include "InputFiles.h"
 #include "SystemText.h"
 #include "common/UniqueHandle.h"
+#include "common/WideText.h"
+#include "shared/CompoundFile.h"
+#include "shared/IsolatedRun.h"
+#include "shared/ShortPathAccess.h"
+#include "shared/ToolPaths.h"
 
 #include <windows.h>
 
@@ -91,8 +96,24 @@ bool IsBracedGuid(const std::wstring& text) {
     return true;
 }
 
+int ReadPackageFactsChild(const std::wstring& reportHandle, const std::wstring& listPath) {
+    return tools::RunIsolatedReader(reportHandle, listPath, [](const std::wstring& path) {
+        tools::ReportWriter report;
+        MSIHANDLE raw = 0;
+        const UINT opened = ::MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_READONLY, &raw);
+        report.Number(opened);
+        if (opened == ERROR_SUCCESS) {
+            UniqueMsiHandle database(raw);
+            report.Text(PropertyValue(database.Get(), L"ProductName"));
+            report.Text(PropertyValue(database.Get(), L"ProductCode"));
+            report.Text(RevisionNumber(database.Get()));
+        }
+        return report.Data();
+    });
+}
+
 bool ReadPackageFacts(const std::wstring& path, PackageFacts& facts, std::wstring& error) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(tools::ExtendedPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         error = L"cannot read package " + path + L": " + SystemText(::GetLastError());
         return false;
@@ -101,20 +122,56 @@ bool ReadPackageFacts(const std::wstring& path, PackageFacts& facts, std::wstrin
         error = L"package " + path + L" is a folder, not an installer database";
         return false;
     }
-    // Only a compound file of the database class goes to the installer: other compound files (a
-    // transform or a patch given by mistake) are not databases, and some installer versions fail
-    // hard on them instead of returning an error.
-    const auto storageClass = StorageClassOfFile(path);
-    MSIHANDLE raw = 0;
-    if (!storageClass || !IsEqualCLSID(*storageClass, kDatabaseClass) ||
-        ::MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_READONLY, &raw) != ERROR_SUCCESS) {
+    // Only a compound file of sound structure and of the database class goes to the installer:
+    // other compound files (a transform or a patch given by mistake) are not databases, and
+    // installer versions fail hard on damaged ones instead of returning an error.
+    std::vector<BYTE> bytes;
+    if (!ReadWholeFile(path, bytes, error)) {
+        error = L"package: " + error;
+        return false;
+    }
+    CLSID storageClass{};
+    std::wstring damage;
+    if (!tools::CheckCompoundFile(bytes, storageClass, damage)) {
+        error = L"package " + path + L" is not an installer database: it " + damage;
+        return false;
+    }
+    if (!IsEqualCLSID(storageClass, tools::kInstallerDatabaseClass)) {
         error = L"package " + path + L" is not an installer database";
         return false;
     }
-    UniqueMsiHandle database(raw);
-    facts.productName = PropertyValue(database.Get(), L"ProductName");
-    facts.productCode = PropertyValue(database.Get(), L"ProductCode");
-    facts.packageCode = RevisionNumber(database.Get());
+    bytes = {};
+    tools::ShortPathAccess access;
+    if (!access.Open(path)) {
+        error = L"cannot read package " + path + L": " + SystemText(::GetLastError());
+        return false;
+    }
+    const auto outcomes = tools::ReadIsolated(tools::ThisProgramPath(), kReadFactsOption, {access.Path()});
+    if (!outcomes || outcomes->size() != 1) {
+        error = L"cannot read package " + path + L": no reader process: " + SystemText(::GetLastError());
+        return false;
+    }
+    const tools::IsolatedOutcome& outcome = outcomes->front();
+    if (outcome.kind != tools::IsolatedOutcome::Kind::Read) {
+        error = outcome.kind == tools::IsolatedOutcome::Kind::Hung
+                    ? L"package " + path + L" is not an installer database: reading it did not end"
+                    : Format(L"package %s is not an installer database: the installer's database code failed "
+                             L"on it (code 0x%08lx)",
+                             path.c_str(), static_cast<unsigned long>(outcome.exitCode));
+        return false;
+    }
+    const std::string& body = outcome.record;
+    tools::ReportReader report(body);
+    uint32_t opened = 0;
+    if (!report.Number(opened) || opened != ERROR_SUCCESS) {
+        error = L"package " + path + L" is not an installer database";
+        return false;
+    }
+    if (!report.Text(facts.productName) || !report.Text(facts.productCode) ||
+        !report.Text(facts.packageCode) || !report.AtEnd()) {
+        error = L"package " + path + L" is not an installer database: its reader's report is incomplete";
+        return false;
+    }
     if (facts.productCode.empty()) {
         error = L"package " + path + L" has no ProductCode in its Property table";
         return false;

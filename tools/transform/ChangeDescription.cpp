@@ -2,6 +2,7 @@
 
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
+#include "shared/ToolPaths.h"
 
 #include <cerrno>
 #include <climits>
@@ -197,8 +198,9 @@ bool ColumnValue(const TableSchema& schema, const ColumnDef& column, const std::
         const long long limit = column.kind == ColumnKind::Int16 ? 32767 : INT_MAX;
         int number = 0;
         if (!ParseInteger(text, -limit, limit, number)) {
-            error = Format(L"column %s of table %s takes a whole number from %lld to %lld, not %s",
-                           column.name.c_str(), schema.name.c_str(), -limit, limit, text.c_str());
+            error = Format(L"column %s of table %s takes a whole number from %d to %d, not %s",
+                           column.name.c_str(), schema.name.c_str(), static_cast<int>(-limit),
+                           static_cast<int>(limit), text.c_str());
             return false;
         }
         value = Value::Integer(number);
@@ -350,8 +352,8 @@ bool ApplyChanges(const std::wstring& text, const std::wstring& source, Database
 }
 
 bool ApplyChangeFile(const std::wstring& path, DatabaseSnapshot& database, std::wstring& error) {
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(::CreateFileW(tools::ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         error = Format(L"cannot read the change description %s (error %lu)", path.c_str(), ::GetLastError());
         return false;

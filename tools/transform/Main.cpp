@@ -1,18 +1,23 @@
 // quentry-transform: writes Windows Installer transforms (.mst) for the samples and the tests, from
 // two databases or from a description of changes. Exit code 0 on success, 1 when the transform
-// cannot be made, 2 for a mistake on the command line.
+// cannot be made, 2 for a mistake on the command line (also an output that is one of the inputs).
 #include "ChangeDescription.h"
 #include "DatabaseDiff.h"
 #include "MsiDatabaseReader.h"
 #include "ToolOptions.h"
 #include "TransformWriter.h"
 #include "common/WideText.h"
+#include "shared/FileIdentity.h"
+#include "shared/ToolPaths.h"
 
 #include <windows.h>
 
 #include <objbase.h>
 
+#include <exception>
+#include <new>
 #include <string>
+#include <utility>
 
 using namespace quentry;
 using namespace quentry::transform;
@@ -46,14 +51,23 @@ int Fail(int code, const std::wstring& message) {
     return code;
 }
 
-std::wstring FullPath(const std::wstring& path) {
-    wchar_t buffer[MAX_PATH * 4];
-    const DWORD length =
-        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(std::size(buffer)), buffer, nullptr);
-    if (length == 0 || length >= std::size(buffer)) {
-        return path;
+// An output that is one of the inputs would be destroyed by the run that reads it; compared by
+// the file's identity on its volume, not by the spelling of the paths.
+bool OutputIsNoInput(const ToolOptions& options, std::wstring& error) {
+    const auto output = tools::IdentityOf(tools::FullPath(options.output));
+    if (!output) {
+        return true;
     }
-    return buffer;
+    const std::pair<const std::wstring*, const wchar_t*> inputs[] = {
+        {&options.base, L"--base"}, {&options.changed, L"--changed"}, {&options.changesFile, L"--changes"}};
+    for (const auto& [path, option] : inputs) {
+        if (!path->empty() && tools::IdentityOf(tools::FullPath(*path)) == output) {
+            error = L"the output " + options.output + L" is the " + option + L" file " + *path +
+                    L"; writing it would destroy that input";
+            return false;
+        }
+    }
+    return true;
 }
 
 class ComApartment {
@@ -81,7 +95,11 @@ size_t CountRows(const std::vector<TableChange>& tables) {
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv) {
+static int Run(int argc, wchar_t** argv) {
+    // The child this program starts to read databases.
+    if (argc == 4 && std::wstring(argv[1]) == kReadDatabaseOption) {
+        return ReadDatabaseChild(argv[2], argv[3]);
+    }
     ToolOptions options;
     std::wstring error;
     if (!ParseToolOptions(argc, argv, options, error)) {
@@ -91,20 +109,24 @@ int wmain(int argc, wchar_t** argv) {
         Write(STD_OUTPUT_HANDLE, kToolUsage);
         return 0;
     }
+    if (!OutputIsNoInput(options, error)) {
+        return Fail(2, error);
+    }
     ComApartment apartment;
 
     DatabaseSnapshot base;
-    if (!ReadDatabase(FullPath(options.base), base, error)) {
+    if (!ReadDatabase(tools::FullPath(options.base), base, error)) {
         return Fail(1, error);
     }
     DatabaseSnapshot changed;
     if (!options.changed.empty()) {
-        if (!ReadDatabase(FullPath(options.changed), changed, error)) {
+        if (!ReadDatabase(tools::FullPath(options.changed), changed, error)) {
             return Fail(1, error);
         }
     } else {
         changed = base;
-        if (!options.changesFile.empty() && !ApplyChangeFile(FullPath(options.changesFile), changed, error)) {
+        if (!options.changesFile.empty() &&
+            !ApplyChangeFile(tools::FullPath(options.changesFile), changed, error)) {
             return Fail(1, error);
         }
         for (const std::wstring& property : options.properties) {
@@ -126,7 +148,7 @@ int wmain(int argc, wchar_t** argv) {
     content.summary.validationFlags = static_cast<int>(options.validationFlags);
     content.summary.errorConditions = static_cast<int>(options.errorConditions);
 
-    const std::wstring output = FullPath(options.output);
+    const std::wstring output = tools::FullPath(options.output);
     if (!WriteTransform(content, output, error)) {
         return Fail(1, error);
     }
@@ -134,4 +156,15 @@ int wmain(int argc, wchar_t** argv) {
                                     output.c_str(), static_cast<unsigned>(CountRows(content.tables)),
                                     static_cast<unsigned>(content.tables.size())));
     return 0;
+}
+
+int wmain(int argc, wchar_t** argv) {
+    // Nothing thrown leaves the tool as an abort: an exception is a failure like any other.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Fail(1, L"out of memory");
+    } catch (const std::exception& exception) {
+        return Fail(1, L"internal failure: " + FromUtf8(exception.what()));
+    }
 }

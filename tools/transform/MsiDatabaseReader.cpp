@@ -1,17 +1,58 @@
 #include "MsiDatabaseReader.h"
 
 #include "ComHandle.h"
+#include "SnapshotReport.h"
 #include "StreamName.h"
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
+#include "shared/CompoundFile.h"
+#include "shared/IsolatedRun.h"
+#include "shared/ShortPathAccess.h"
+#include "shared/ToolPaths.h"
 
 #include <msiquery.h>
 
+#include <algorithm>
+#include <span>
 #include <vector>
 
 namespace quentry::transform {
 
 namespace {
+
+class ComApartment {
+public:
+    ComApartment() : m_initialized(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (m_initialized) {
+            ::CoUninitialize();
+        }
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool m_initialized;
+};
+
+bool ReadAll(HANDLE file, std::string& bytes) {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file, &size) || size.QuadPart > 0x7FFF0000) {
+        ::SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD read = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 24));
+        if (!::ReadFile(file, bytes.data() + done, chunk, &read, nullptr) || read == 0) {
+            return false;
+        }
+        done += read;
+    }
+    return true;
+}
 
 std::wstring RecordString(MSIHANDLE record, UINT field) {
     DWORD size = 0;
@@ -269,11 +310,8 @@ bool ReadStringPoolCodepage(const std::wstring& path, UINT& codepage) {
     return true;
 }
 
-} // namespace
-
-bool ReadDatabase(const std::wstring& path, DatabaseSnapshot& snapshot, std::wstring& error) {
-    snapshot = DatabaseSnapshot{};
-    snapshot.path = path;
+// The reading itself, done in the child.
+bool ReadDatabaseHere(const std::wstring& path, DatabaseSnapshot& snapshot, std::wstring& error) {
     MSIHANDLE handle = 0;
     const UINT code = ::MsiOpenDatabaseW(path.c_str(), MSIDBOPEN_READONLY, &handle);
     if (code != ERROR_SUCCESS) {
@@ -299,6 +337,101 @@ bool ReadDatabase(const std::wstring& path, DatabaseSnapshot& snapshot, std::wst
         snapshot.tables[name] = std::move(table);
     }
     ReadSummary(database.Get(), snapshot.summary);
+    return true;
+}
+
+} // namespace
+
+int ReadDatabaseChild(const std::wstring& reportHandle, const std::wstring& listPath) {
+    ComApartment apartment;
+    return tools::RunIsolatedReader(reportHandle, listPath, [](const std::wstring& path) {
+        DatabaseSnapshot snapshot;
+        std::wstring error;
+        tools::ReportWriter report;
+        if (ReadDatabaseHere(path, snapshot, error)) {
+            report.Number(1);
+            report.Bytes(EncodeSnapshot(snapshot));
+        } else {
+            report.Number(0);
+            report.Text(error);
+        }
+        return report.Data();
+    });
+}
+
+bool ReadDatabase(const std::wstring& path, DatabaseSnapshot& snapshot, std::wstring& error) {
+    snapshot = DatabaseSnapshot{};
+    const std::wstring unreadable = L"cannot open the installer database " + path;
+    UniqueFileHandle file(::CreateFileW(tools::ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = Format(L"%s (error %lu)", unreadable.c_str(), ::GetLastError());
+        return false;
+    }
+    std::string bytes;
+    if (!ReadAll(file.Get(), bytes)) {
+        error = Format(L"%s (error %lu)", unreadable.c_str(), ::GetLastError());
+        return false;
+    }
+    file.Reset();
+    // The platform's code is given only a compound file of sound structure and of the database
+    // class: it fails hard on damaged ones and on other compound files.
+    CLSID storageClass{};
+    std::wstring damage;
+    if (!tools::CheckCompoundFile(std::span(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size()),
+                                  storageClass, damage)) {
+        error = unreadable + L": it " + damage;
+        return false;
+    }
+    if (!IsEqualCLSID(storageClass, tools::kInstallerDatabaseClass)) {
+        error = unreadable + L": it is a compound file of another kind";
+        return false;
+    }
+    bytes = {};
+    tools::ShortPathAccess access;
+    if (!access.Open(path)) {
+        error = Format(L"%s (error %lu)", unreadable.c_str(), ::GetLastError());
+        return false;
+    }
+    const auto outcomes = tools::ReadIsolated(tools::ThisProgramPath(), kReadDatabaseOption, {access.Path()});
+    if (!outcomes || outcomes->size() != 1) {
+        error = Format(L"%s: no reader process (error %lu)", unreadable.c_str(), ::GetLastError());
+        return false;
+    }
+    const tools::IsolatedOutcome& outcome = outcomes->front();
+    if (outcome.kind != tools::IsolatedOutcome::Kind::Read) {
+        error = outcome.kind == tools::IsolatedOutcome::Kind::Hung
+                    ? unreadable + L": reading it did not end"
+                    : Format(L"%s: the installer's database code failed on it (code 0x%08lx)",
+                             unreadable.c_str(), static_cast<unsigned long>(outcome.exitCode));
+        return false;
+    }
+    const std::string& body = outcome.record;
+    tools::ReportReader report(body);
+    uint32_t success = 0;
+    std::string encoded;
+    if (!report.Number(success) || success > 1) {
+        error = unreadable + L": its reader's report is incomplete";
+        return false;
+    }
+    if (success == 0) {
+        // The child's own reason, told with the path the user gave.
+        std::wstring reason;
+        report.Text(reason);
+        if (access.Path() != path) {
+            for (size_t at = reason.find(access.Path()); at != std::wstring::npos;
+                 at = reason.find(access.Path(), at + path.size())) {
+                reason.replace(at, access.Path().size(), path);
+            }
+        }
+        error = reason.empty() ? unreadable : reason;
+        return false;
+    }
+    if (!report.Bytes(encoded) || !report.AtEnd() || !DecodeSnapshot(encoded, snapshot)) {
+        error = unreadable + L": its reader's report is incomplete";
+        return false;
+    }
+    snapshot.path = path;
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include "StringPool.h"
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
+#include "shared/TemporaryFile.h"
+#include "shared/ToolPaths.h"
 
 #include <msiquery.h>
 
@@ -385,17 +387,39 @@ bool WriteTransform(const TransformContent& content, const std::wstring& path, s
             return false;
         }
     }
-    const std::wstring temporary = Format(L"%s.%lu.partial", path.c_str(), ::GetCurrentProcessId());
-    const bool complete = CreateSkeleton(temporary, content.codepage, error) &&
-                          WriteSummary(temporary, content.summary, error) &&
-                          WriteTables(temporary, encoded, content.codepage, error);
+    // The file is made under a temporary name beside path; when that name is too long for the
+    // storage and installer functions (which keep paths in MAX_PATH buffers), it is made in the
+    // temporary folder and copied beside path under the temporary name before the final rename.
+    const std::wstring beside = Format(L"%s.%lu.partial", path.c_str(), ::GetCurrentProcessId());
+    tools::TemporaryFile working;
+    tools::TemporaryFile partial;
+    if (tools::FitsMaxPath(beside)) {
+        working.Adopt(beside);
+    } else {
+        const std::wstring folder = tools::TemporaryFolder();
+        if (folder.empty() || !tools::FitsMaxPath(folder + L"qt00000000-0000.mst") ||
+            !working.Create(folder, L"qt", L".mst")) {
+            error = L"cannot create " + path + L": the path is too long and no temporary file can be made";
+            return false;
+        }
+    }
+    const bool complete = CreateSkeleton(working.Path(), content.codepage, error) &&
+                          WriteSummary(working.Path(), content.summary, error) &&
+                          WriteTables(working.Path(), encoded, content.codepage, error);
     if (!complete) {
-        ::DeleteFileW(temporary.c_str());
         return false;
     }
-    if (!::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (working.Path() != beside) {
+        partial.Adopt(beside);
+        if (!::CopyFileW(working.FilePath().c_str(), partial.FilePath().c_str(), FALSE)) {
+            const DWORD code = ::GetLastError();
+            error = Format(L"cannot create %s (error %lu)", path.c_str(), code);
+            return false;
+        }
+    }
+    tools::TemporaryFile& finished = working.Path() == beside ? working : partial;
+    if (!finished.MoveTo(path)) {
         const DWORD code = ::GetLastError();
-        ::DeleteFileW(temporary.c_str());
         error = Format(L"cannot move the transform into place at %s (error %lu)", path.c_str(), code);
         return false;
     }
