@@ -122,14 +122,26 @@ ProcessResult RunCommand(const std::wstring& commandLine, DWORD timeoutMs, bool 
     return result;
 }
 
+namespace {
+
+// A full drive path in the form the file functions take beyond MAX_PATH, so that the tests can
+// make and read the long paths they give the programs under test.
+std::wstring AnyLength(const std::wstring& path) {
+    const bool drivePath = path.size() > 2 && path[1] == L':' && path[2] == L'\\';
+    return drivePath && path.size() >= MAX_PATH ? L"\\\\?\\" + path : path;
+}
+
+} // namespace
+
 bool FileExists(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(AnyLength(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueFileHandle file(::CreateFileW(AnyLength(path).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
     std::string bytes;
     if (!file) {
         return bytes;
@@ -142,13 +154,13 @@ std::string ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueFileHandle file(::CreateFileW(AnyLength(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    if (file) {
-        ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    }
+    return file &&
+           ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 std::wstring ReadUtf16(const std::wstring& path) {

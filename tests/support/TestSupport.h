@@ -42,9 +42,10 @@ struct ProcessResult {
 ProcessResult RunCommand(const std::wstring& commandLine, DWORD timeoutMs = 60000,
                          bool mergeErrorOutput = false);
 
+// Files of any path length (the long ones in their "\\?\" form).
 bool FileExists(const std::wstring& path);
 std::string ReadBytes(const std::wstring& path);
-void WriteBytes(const std::wstring& path, const std::string& bytes);
+bool WriteBytes(const std::wstring& path, const std::string& bytes); // true when all was written
 // A UTF-16LE file without byte-order mark, as the launcher's log.
 std::wstring ReadUtf16(const std::wstring& path);
 

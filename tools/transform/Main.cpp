@@ -7,6 +7,7 @@
 #include "ToolOptions.h"
 #include "TransformWriter.h"
 #include "common/WideText.h"
+#include "shared/ComApartment.h"
 #include "shared/FileIdentity.h"
 #include "shared/ToolPaths.h"
 
@@ -70,21 +71,6 @@ bool OutputIsNoInput(const ToolOptions& options, std::wstring& error) {
     return true;
 }
 
-class ComApartment {
-public:
-    ComApartment() : m_initialized(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() {
-        if (m_initialized) {
-            ::CoUninitialize();
-        }
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool m_initialized;
-};
-
 size_t CountRows(const std::vector<TableChange>& tables) {
     size_t count = 0;
     for (const TableChange& table : tables) {
@@ -112,7 +98,7 @@ static int Run(int argc, wchar_t** argv) {
     if (!OutputIsNoInput(options, error)) {
         return Fail(2, error);
     }
-    ComApartment apartment;
+    tools::ComApartment apartment;
 
     DatabaseSnapshot base;
     if (!ReadDatabase(tools::FullPath(options.base), base, error)) {

@@ -5,6 +5,7 @@
 #include "StreamName.h"
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
+#include "shared/ComApartment.h"
 #include "shared/CompoundFile.h"
 #include "shared/IsolatedRun.h"
 #include "shared/ShortPathAccess.h"
@@ -19,21 +20,6 @@
 namespace quentry::transform {
 
 namespace {
-
-class ComApartment {
-public:
-    ComApartment() : m_initialized(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() {
-        if (m_initialized) {
-            ::CoUninitialize();
-        }
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool m_initialized;
-};
 
 bool ReadAll(HANDLE file, std::string& bytes) {
     LARGE_INTEGER size{};
@@ -343,7 +329,7 @@ bool ReadDatabaseHere(const std::wstring& path, DatabaseSnapshot& snapshot, std:
 } // namespace
 
 int ReadDatabaseChild(const std::wstring& reportHandle, const std::wstring& listPath) {
-    ComApartment apartment;
+    tools::ComApartment apartment;
     return tools::RunIsolatedReader(reportHandle, listPath, [](const std::wstring& path) {
         DatabaseSnapshot snapshot;
         std::wstring error;

@@ -2,6 +2,7 @@
 
 #include "ResourceRewriter.h"
 #include "common/WideText.h"
+#include "shared/IsolatedRun.h"
 #include "support/TestSupport.h"
 
 #include <msi.h>
@@ -82,28 +83,10 @@ ToolRun RunProgram(const std::wstring& program, const std::wstring& arguments) {
     return run;
 }
 
-// One argument as the C runtime splits command lines: in quotes, with quotes and the
-// backslashes before them escaped.
-static std::wstring Quoted(const std::wstring& argument) {
-    std::wstring quoted = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        quoted.push_back(c);
-    }
-    quoted.append(backslashes * 2, L'\\');
-    return quoted + L"\"";
-}
-
 ToolRun RunTool(const std::vector<std::wstring>& arguments) {
     std::wstring line;
     for (const std::wstring& argument : arguments) {
-        line += (line.empty() ? L"" : L" ") + Quoted(argument);
+        line += (line.empty() ? L"" : L" ") + tools::QuoteArgument(argument);
     }
     return RunProgram(ToolPath(), line);
 }

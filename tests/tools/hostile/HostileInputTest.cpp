@@ -117,7 +117,7 @@ const DatabaseUse kUses[] = {
 };
 
 TEST(ToolsHostileInputTest, DamagedDatabaseIsRefusedWithOneLineAndExitCode1) {
-    const std::string sample = ReadFileBytes(SamplePackage());
+    const std::string sample = ReadBytes(SamplePackage());
     ASSERT_GT(sample.size(), 6154u);
     const auto temporaryBefore = ToolTemporaryFiles();
     for (const Damage& damage : kDamages) {
@@ -161,7 +161,7 @@ struct LongPathCase {
 };
 
 std::wstring CopyInto(const LongFolder& folder, const std::wstring& source, const std::wstring& name) {
-    WriteFileBytes(folder.File(name), ReadFileBytes(source));
+    WriteFileBytes(folder.File(name), ReadBytes(source));
     return folder.File(name);
 }
 
@@ -249,7 +249,7 @@ TEST(ToolsHostileInputTest, PathsLongerThanMaxPathWorkAndLeaveOnlyTheOutput) {
             EXPECT_EQ(run.exitCode, 0u) << run.out << run.err;
             EXPECT_EQ(run.err, "");
             EXPECT_TRUE(Exists(written)) << ToUtf8(written);
-            const std::string bytes = ReadFileBytes(written);
+            const std::string bytes = ReadBytes(written);
             EXPECT_EQ(bytes.compare(0, 2, "MZ") == 0 || bytes.compare(0, 4, "\xD0\xCF\x11\xE0") == 0, true);
             // Only the inputs the case made and the output: no temporary file beside it.
             for (const std::wstring& name : FilesIn(folder.Path())) {
@@ -360,20 +360,20 @@ const SameFileCase kSameFileCases[] = {
 };
 
 TEST(ToolsHostileInputTest, OutputThatIsAnInputIsRefusedWithExitCode2) {
-    const std::string launcherBefore = ReadFileBytes(LauncherPath());
+    const std::string launcherBefore = ReadBytes(LauncherPath());
     for (const SameFileCase& c : kSameFileCases) {
         SCOPED_TRACE(c.what);
         ScratchFolder f;
         ASSERT_TRUE(::CreateDirectoryW(f.File(L"sub").c_str(), nullptr));
-        WriteFileBytes(f.File(L"input.msi"), ReadFileBytes(SamplePackage()));
-        WriteFileBytes(f.File(L"other.msi"), ReadFileBytes(BuildPath(L"fixtures\\packages\\BundleBeta.msi")));
+        WriteFileBytes(f.File(L"input.msi"), ReadBytes(SamplePackage()));
+        WriteFileBytes(f.File(L"other.msi"), ReadBytes(BuildPath(L"fixtures\\packages\\BundleBeta.msi")));
         WriteFileBytes(f.File(L"input.mst"), "a transform, never read");
         WriteFileBytes(f.File(L"launcher.exe"), launcherBefore);
         WriteFileBytes(f.File(L"changes.txt"), "Property A=1\n");
         const std::vector<std::wstring> arguments = c.arguments(f);
         std::vector<std::pair<std::wstring, std::string>> before;
         for (const std::wstring& name : FilesIn(f.Path())) {
-            before.emplace_back(name, ReadFileBytes(f.File(name)));
+            before.emplace_back(name, ReadBytes(f.File(name)));
         }
         const bool bundle = std::wstring(c.tool) == L"bundle";
         const ToolRun run = RunTool(bundle ? BundleTool() : TransformTool(), arguments);
@@ -385,11 +385,11 @@ TEST(ToolsHostileInputTest, OutputThatIsAnInputIsRefusedWithExitCode2) {
         EXPECT_TRUE(IsOneLine(run.err)) << run.err;
         std::vector<std::pair<std::wstring, std::string>> after;
         for (const std::wstring& name : FilesIn(f.Path())) {
-            after.emplace_back(name, ReadFileBytes(f.File(name)));
+            after.emplace_back(name, ReadBytes(f.File(name)));
         }
         EXPECT_TRUE(before == after) << "an input changed or a file appeared";
     }
-    EXPECT_TRUE(ReadFileBytes(LauncherPath()) == launcherBefore);
+    EXPECT_TRUE(ReadBytes(LauncherPath()) == launcherBefore);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
+#include "shared/IsolatedRun.h"
+#include "shared/ToolPaths.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,26 +15,6 @@
 namespace quentry::test::hostile {
 
 namespace {
-
-std::wstring Extended(const std::wstring& path) {
-    return path.rfind(L"\\\\?\\", 0) == 0 ? path : L"\\\\?\\" + path;
-}
-
-std::wstring Quoted(const std::wstring& argument) {
-    std::wstring quoted = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        quoted.push_back(c);
-    }
-    quoted.append(backslashes * 2, L'\\');
-    return quoted + L"\"";
-}
 
 // A tool's temporary name: q, one letter, the process id, '-', a number, an extension.
 bool IsToolTemporaryName(const std::wstring& name) {
@@ -65,9 +47,9 @@ std::wstring TransformTool() {
 }
 
 ToolRun RunTool(const std::wstring& tool, const std::vector<std::wstring>& arguments) {
-    std::wstring line = Quoted(tool);
+    std::wstring line = tools::QuoteArgument(tool);
     for (const std::wstring& argument : arguments) {
-        line += L" " + Quoted(argument);
+        line += L" " + tools::QuoteArgument(argument);
     }
     ToolRun run;
     // Pipes rather than files: their ends are at end of file only when the tool (and anything it
@@ -129,39 +111,19 @@ std::wstring SamplePackage() {
     return BuildPath(L"fixtures\\hostile\\SampleMain.msi");
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    UniqueFileHandle file(::CreateFileW(Extended(path).c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    if (!file) {
-        return bytes;
-    }
-    char buffer[65536];
-    DWORD read = 0;
-    while (::ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    return bytes;
-}
-
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    UniqueFileHandle file(::CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(file) << ToUtf8(path);
-    DWORD written = 0;
-    ASSERT_TRUE(::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-    ASSERT_EQ(written, bytes.size());
+    ASSERT_TRUE(WriteBytes(path, bytes)) << ToUtf8(path);
 }
 
 bool Exists(const std::wstring& path) {
-    return ::GetFileAttributesW(Extended(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(tools::ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<std::wstring> FilesIn(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found{};
-    UniqueHandle<FindHandleTraits> search(::FindFirstFileW((Extended(folder) + L"\\*").c_str(), &found));
+    UniqueHandle<FindHandleTraits> search(
+        ::FindFirstFileW((tools::ExtendedPath(folder) + L"\\*").c_str(), &found));
     if (!search) {
         return names;
     }
@@ -182,14 +144,14 @@ LongFolder::LongFolder(const std::wstring& parent, size_t length, wchar_t letter
         return;
     }
     m_path = parent + L"\\" + std::wstring(length - used, letter);
-    EXPECT_TRUE(::CreateDirectoryW(Extended(m_path).c_str(), nullptr)) << ToUtf8(m_path);
+    EXPECT_TRUE(::CreateDirectoryW(tools::ExtendedPath(m_path).c_str(), nullptr)) << ToUtf8(m_path);
 }
 
 LongFolder::~LongFolder() {
     for (const std::wstring& name : FilesIn(m_path)) {
-        ::DeleteFileW(Extended(File(name)).c_str());
+        ::DeleteFileW(tools::ExtendedPath(File(name)).c_str());
     }
-    ::RemoveDirectoryW(Extended(m_path).c_str());
+    ::RemoveDirectoryW(tools::ExtendedPath(m_path).c_str());
 }
 
 std::string WithBytes(std::string bytes, const std::vector<std::pair<size_t, uint8_t>>& changes) {

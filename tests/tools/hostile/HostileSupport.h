@@ -27,7 +27,6 @@ ToolRun RunTool(const std::wstring& tool, const std::vector<std::wstring>& argum
 std::wstring SamplePackage();
 
 // Files by full paths of any length.
-std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool Exists(const std::wstring& path);
 // Names of the files in a folder (no subfolders), sorted.

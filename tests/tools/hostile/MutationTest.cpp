@@ -93,7 +93,7 @@ void ReadThroughTool(const std::wstring& tool, const wchar_t* mode, const std::v
 }
 
 TEST(ToolsMutationTest, MutatedDatabasesNeverCrashEitherTool) {
-    const std::string sample = ReadFileBytes(SamplePackage());
+    const std::string sample = ReadBytes(SamplePackage());
     ASSERT_GT(sample.size(), 2048u);
     const auto temporaryBefore = ToolTemporaryFiles();
     ScratchFolder folder;
