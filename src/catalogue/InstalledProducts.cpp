@@ -93,7 +93,16 @@ int RemoveOtherInstallation(CSetupApp& app, SetupPackage& package, int uiLevel) 
     if (installer.GetProductInfo(package.m_productCode, L"InstallSource", source) != ERROR_SUCCESS) {
         return MsiFileNotFound;
     }
-    const std::vector<std::wstring> databases = FolderPath(source).ListFiles(L"*.msi");
+    // Only a full path names the folder the product came from: an empty or relative one would be
+    // looked up in the current folder, where any database may lie.
+    const FolderPath sourceFolder(source);
+    if (source.empty() || !sourceFolder.IsAcceptable() || sourceFolder.Prefix().empty() ||
+        !sourceFolder.IsRooted()) {
+        app.WriteLog(3, L"RNX (c): The installation source of package %s is not a usable folder.\r\n",
+                     package.m_productName.c_str());
+        return MsiFileNotFound;
+    }
+    const std::vector<std::wstring> databases = sourceFolder.ListFiles(L"*.msi");
     if (databases.size() != 1) {
         return MsiFileNotFound;
     }
@@ -107,6 +116,9 @@ int RemoveOtherInstallation(CSetupApp& app, SetupPackage& package, int uiLevel) 
     if (result == ERROR_SUCCESS) {
         package.m_installed = false;
         package.m_installedFromOtherPackage = false;
+    } else {
+        // The product stays: its entry goes back to the state it had before the removal began.
+        UpdateUninstallEntry(app, package, UninstallEntryPhase::RollBackPrepareRemove);
     }
     return static_cast<int>(result);
 }

@@ -36,6 +36,16 @@ void UpdateUninstallEntry(CSetupApp& app, const SetupPackage& package, Uninstall
         // Without a well-formed product code there is no entry of this product to change.
         return;
     }
+    if (package.m_folder.empty() &&
+        (phase == UninstallEntryPhase::Perform || phase == UninstallEntryPhase::RedoAfterChange)) {
+        // No unpack folder (no data folder, or a package code that names none): there is no place
+        // for the launcher's copy, and the entry keeps what the installer wrote.
+        app.WriteLog(3,
+                     L"RNX (c): No unpack folder for package %s: its uninstall entry is left as the "
+                     L"installer wrote it.\r\n",
+                     package.m_productName.c_str());
+        return;
+    }
     const std::wstring uninstallPath =
         L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + package.m_productCode;
     const std::wstring productsPath = L"Software\\Classes\\Installer\\Products\\" + packed;

@@ -175,6 +175,26 @@ TEST_F(UninstallEntryTest, AnEntryThatDoesNotExistIsSkipped) {
     EXPECT_FALSE(test::FileExists(launcherCopy));
 }
 
+TEST_F(UninstallEntryTest, WithoutAnUnpackFolderTheEntryStaysAsTheInstallerWroteIt) {
+    const std::wstring modifyPath = Entry().GetString(L"ModifyPath");
+    const std::wstring uninstallString = Entry().GetString(L"UninstallString");
+    const std::wstring atRoot = L"\\" + launcherCopy.substr(launcherCopy.find_last_of(L'\\') + 1);
+    ::DeleteFileW(atRoot.c_str());
+    package->m_folder.clear();
+    for (UninstallEntryPhase phase : {UninstallEntryPhase::Perform, UninstallEntryPhase::RedoAfterChange}) {
+        UpdateUninstallEntry(*app, *package, phase);
+        EXPECT_EQ(WindowsInstallerValue(), 1u);
+        EXPECT_EQ(Entry().GetString(L"ModifyPath"), modifyPath);
+        EXPECT_EQ(Entry().GetString(L"UninstallString"), uninstallString);
+        EXPECT_FALSE(test::FileExists(atRoot));
+    }
+    app->m_log.Close();
+    const std::wstring log = test::ReadUtf16(scratch.File(L"run.log"));
+    EXPECT_NE(log.find(L"RNX (c): No unpack folder for package Quentry Catalogue A: its uninstall entry is "
+                       L"left as the installer wrote it.\r\n"),
+              std::wstring::npos);
+}
+
 TEST_F(UninstallEntryTest, ACopyThatCannotBeWrittenStillLeavesTheEntryPointingToIt) {
     package->m_folder = L"Q:\\no such drive\\package";
     UpdateUninstallEntry(*app, *package, UninstallEntryPhase::Perform);
