@@ -13,6 +13,11 @@ constexpr LANGID kJapanese = 1041;
 // The Japanese string tables are stored language-neutral (LANG_JAPANESE, SUBLANG_NEUTRAL).
 constexpr LANGID kJapaneseNeutral = 17;
 
+BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR languages) {
+    reinterpret_cast<std::vector<LANGID>*>(languages)->push_back(language);
+    return TRUE;
+}
+
 } // namespace
 
 LanguageTable::LanguageTable(HMODULE module) : m_module(module ? module : ::GetModuleHandleW(nullptr)) {
@@ -75,6 +80,25 @@ std::wstring LanguageTable::FormatString(unsigned id, ...) const {
 
 LANGID LanguageTable::ResourceLanguage(LANGID langId) {
     return langId == kJapanese ? kJapaneseNeutral : langId;
+}
+
+std::wstring LanguageTable::LoadStringNear(HMODULE module, unsigned id, LANGID langId) {
+    std::vector<LANGID> candidates = {langId, MAKELANGID(PRIMARYLANGID(langId), SUBLANG_NEUTRAL),
+                                      MAKELANGID(PRIMARYLANGID(langId), SUBLANG_DEFAULT)};
+    std::vector<LANGID> stored;
+    ::EnumResourceLanguagesW(module, RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), AddLanguage,
+                             reinterpret_cast<LONG_PTR>(&stored));
+    for (LANGID language : stored) {
+        if (PRIMARYLANGID(language) == PRIMARYLANGID(langId)) {
+            candidates.push_back(language);
+        }
+    }
+    for (LANGID language : candidates) {
+        if (std::wstring text = LoadStringIn(module, id, language); !text.empty()) {
+            return text;
+        }
+    }
+    return {};
 }
 
 std::wstring LanguageTable::LoadStringIn(HMODULE module, unsigned id, LANGID langId) {

@@ -43,6 +43,10 @@ public:
 
     // A string of the string table of exactly that language; "" when missing.
     static std::wstring LoadStringIn(HMODULE module, unsigned id, LANGID langId);
+    // A string in the language the resource loader would choose for langId: that language, else
+    // its primary language (neutral, then default sublanguage, then any other region); "" when
+    // the primary language has no string table.
+    static std::wstring LoadStringNear(HMODULE module, unsigned id, LANGID langId);
 
 private:
     void ReloadDisplayNames();

@@ -59,7 +59,7 @@ CSetupApp::CSetupApp(std::wstring_view commandLine, IWindowsInstaller& installer
       m_resources(resources ? resources : ::GetModuleHandleW(nullptr)),
       m_mainThreadId(::GetCurrentThreadId()) {
     g_app = this;
-    m_title = LanguageTable::LoadStringIn(m_resources, kDefaultTitleId, ::GetUserDefaultUILanguage());
+    m_title = LanguageTable::LoadStringNear(m_resources, kDefaultTitleId, ::GetUserDefaultUILanguage());
     if (m_title.empty()) {
         m_title = m_languages.LoadString(kDefaultTitleId);
     }
