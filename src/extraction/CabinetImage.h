@@ -3,6 +3,8 @@
 // the cabinet and never reads beyond the bytes it was given.
 #pragma once
 
+#include "common/ResourceReader.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -15,7 +17,7 @@ namespace quentry {
 class CabinetImage {
 public:
     // The type of the resources that carry cabinet images.
-    static constexpr WORD kResourceType = 40;
+    static constexpr WORD kResourceType = kPackageResourceType;
 
     // No image.
     CabinetImage() = default;

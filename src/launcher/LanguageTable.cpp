@@ -1,5 +1,6 @@
 #include "launcher/LanguageTable.h"
 
+#include "common/ResourceReader.h"
 #include "common/WideText.h"
 
 #include <cstdarg>
@@ -20,7 +21,9 @@ BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR lan
 
 } // namespace
 
-LanguageTable::LanguageTable(HMODULE module) : m_module(module ? module : ::GetModuleHandleW(nullptr)) {
+LanguageTable::LanguageTable(HMODULE module)
+    : m_module(module ? module : ::GetModuleHandleW(nullptr)),
+      m_stringsReadable(ResourceDirectoryIsSound(m_module)) {
     m_rows = {
         {L"English", L"English", 50, 1033, L"1033", L"", L"en"},
         {L"German", L"German", 51, 1031, L"1031", L"_de", L"de"},
@@ -66,6 +69,9 @@ void LanguageTable::ReloadDisplayNames() {
 }
 
 std::wstring LanguageTable::LoadString(unsigned id) const {
+    if (!m_stringsReadable) {
+        return {};
+    }
     return LoadStringIn(m_module, id, m_current < 0 ? kEnglish : m_rows[m_current].langId);
 }
 
@@ -104,16 +110,13 @@ std::wstring LanguageTable::LoadStringNear(HMODULE module, unsigned id, LANGID l
 std::wstring LanguageTable::LoadStringIn(HMODULE module, unsigned id, LANGID langId) {
     langId = ResourceLanguage(langId);
     // String tables are stored in blocks of 16 counted strings; block n holds ids 16(n-1)..16n-1.
-    HRSRC info = ::FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), langId);
-    if (info == nullptr) {
+    const ResourceBytes block =
+        ReadResource(module, RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), langId, ResourceKind::Binary);
+    if (!block) {
         return {};
     }
-    HGLOBAL loaded = ::LoadResource(module, info);
-    const auto* data = loaded ? static_cast<const WCHAR*>(::LockResource(loaded)) : nullptr;
-    if (data == nullptr) {
-        return {};
-    }
-    const size_t available = ::SizeofResource(module, info) / sizeof(WCHAR);
+    const auto* data = reinterpret_cast<const WCHAR*>(block.bytes.data());
+    const size_t available = block.bytes.size() / sizeof(WCHAR);
     size_t position = 0;
     for (unsigned index = 0; index < (id & 15); ++index) {
         if (position >= available) {

@@ -33,7 +33,7 @@ public:
     void SelectByLangId(LANGID langId);
 
     // The string with that id in the current language (English before one is chosen); "" when
-    // the string table has none.
+    // the string table has none or the module's resources are damaged.
     std::wstring LoadString(unsigned id) const;
     std::wstring FormatString(unsigned id, ...) const;
 
@@ -52,6 +52,8 @@ private:
     void ReloadDisplayNames();
 
     HMODULE m_module;
+    // False when the module's resource directory is damaged: no string is read from it then.
+    bool m_stringsReadable;
     std::vector<LanguageInfo> m_rows;
     int m_current = -1;
 };

@@ -85,6 +85,7 @@ void LauncherLog::WriteText(int level, std::wstring_view text) {
 }
 
 void LauncherLog::HandToInstaller(IWindowsInstaller& installer) {
+    m_handedToInstaller = true;
     if (m_file) {
         WriteText(1, L"\r\n");
         Close();

@@ -45,6 +45,8 @@ public:
     // wrote and re-opens the file for the launcher.
     void HandToInstaller(IWindowsInstaller& installer);
     void TakeBackFromInstaller(IWindowsInstaller& installer);
+    // The log was handed to the installer at least once: an installer call has been made.
+    bool WasHandedToInstaller() const { return m_handedToInstaller; }
 
 private:
     void AppendInstallerLog();
@@ -58,6 +60,7 @@ private:
     // The installer writes into a file of its own per call (on some platforms the installer does
     // not append to an existing log); its text is added to the log when the launcher takes it back.
     std::wstring m_installerLogName;
+    bool m_handedToInstaller = false;
 };
 
 } // namespace quentry

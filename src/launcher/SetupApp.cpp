@@ -1,9 +1,12 @@
 #include "launcher/SetupApp.h"
 
+#include "catalogue/PackageResources.h"
+#include "common/ResourceReader.h"
 #include "common/WideText.h"
 #include "engine/WindowsInstaller.h"
 #include "launcher/Console.h"
 
+#include <exception>
 #include <vector>
 
 namespace quentry {
@@ -14,12 +17,6 @@ CSetupApp* g_app = nullptr;
 
 constexpr unsigned kDefaultTitleId = 57344;
 constexpr unsigned kTitleWithProductId = 1;
-constexpr WORD kPackageResourceType = 40;
-
-bool HasPackageResource(HMODULE module, const wchar_t* name, LANGID language) {
-    return ::FindResourceExW(module, MAKEINTRESOURCEW(kPackageResourceType), name, language) != nullptr;
-}
-
 std::wstring LocalTimeText() {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -57,9 +54,11 @@ CSetupApp::CSetupApp(std::wstring_view commandLine, IWindowsInstaller& installer
                      HMODULE resources)
     : m_languages(resources), m_installer(installer), m_steps(std::move(steps)),
       m_resources(resources ? resources : ::GetModuleHandleW(nullptr)),
-      m_mainThreadId(::GetCurrentThreadId()) {
+      m_mainThreadId(::GetCurrentThreadId()), m_resourcesSound(ResourceDirectoryIsSound(m_resources)) {
     g_app = this;
-    m_title = LanguageTable::LoadStringNear(m_resources, kDefaultTitleId, ::GetUserDefaultUILanguage());
+    if (m_resourcesSound) {
+        m_title = LanguageTable::LoadStringNear(m_resources, kDefaultTitleId, ::GetUserDefaultUILanguage());
+    }
     if (m_title.empty()) {
         m_title = m_languages.LoadString(kDefaultTitleId);
     }
@@ -68,7 +67,7 @@ CSetupApp::CSetupApp(std::wstring_view commandLine, IWindowsInstaller& installer
     m_log.Configure(m_commandLine.m_logFileName, m_commandLine.m_logMode, m_commandLine.m_logAttributes);
     m_log.Open((m_commandLine.m_logAttributes & 1) == 0);
     m_log.WriteText(1, L"=== Quentry started: " + LocalTimeText() + L" Build type: SHIP ANSI " +
-                           ModuleFileVersion(m_resources) + L"\r\n");
+                           (m_resourcesSound ? ModuleFileVersion(m_resources) : L"0.0.0.0") + L"\r\n");
 }
 
 CSetupApp::~CSetupApp() {
@@ -88,8 +87,10 @@ void CSetupApp::WriteLog(int level, const wchar_t* format, ...) {
 bool CSetupApp::InitInstance() {
     // The command line as it was given (it may hold '%': written verbatim).
     m_log.WriteText(2, L"RNX (c): CommandLine: " + std::wstring(m_commandLineText) + L"\r\n");
-    ChooseLanguage();
-    if (m_steps.buildUsageModel) {
+    if (m_resourcesSound) {
+        ChooseLanguage();
+    }
+    if (m_resourcesSound && m_steps.buildUsageModel) {
         m_steps.buildUsageModel(*this);
     }
     if (RunStartupBranches()) {
@@ -103,7 +104,7 @@ bool CSetupApp::InitInstance() {
 
 void CSetupApp::ChooseLanguage() {
     m_languages.SelectByName(L"English");
-    m_multiLanguageResources = HasPackageResource(m_resources, L"PACKAGE_0_1031", 1031);
+    m_multiLanguageResources = IsMultiLanguageBuild(m_resources);
     if (m_multiLanguageResources) {
         if (!m_commandLine.m_language.empty()) {
             m_languages.SelectByName(m_commandLine.m_language);
@@ -135,6 +136,13 @@ bool CSetupApp::RunStartupBranches() {
             m_log.WriteText(1, L"Validation failed!");
             m_result = SetupResult{InstallerCorrupted, 0, true};
         }
+        return false;
+    }
+    if (!m_resourcesSound) {
+        // Every later step reads the resources; the platform's resource functions trust their
+        // directory, so none of them may see it.
+        m_log.WriteText(1, L"RNX (c): The resource directory of this installer is damaged.\r\n");
+        SetSetupResult(InstallerCorrupted);
         return false;
     }
     if (m_commandLine.m_showHelp || m_commandLine.m_invalidSyntax) {
@@ -213,6 +221,32 @@ int CSetupApp::ExitInstance() {
     }
     WriteStopBanner();
     return m_result.code;
+}
+
+int CSetupApp::Run() {
+    try {
+        InitInstance();
+        return ExitInstance();
+    } catch (const std::exception& failure) {
+        return EndAfterUnexpectedFailure(FromCodePage(failure.what(), CP_ACP));
+    } catch (...) {
+        return EndAfterUnexpectedFailure(L"unknown exception");
+    }
+}
+
+int CSetupApp::EndAfterUnexpectedFailure(const std::wstring& what) {
+    // Whatever was half done is not finished: once the installer has been called the machine may
+    // have changed, before that the launcher itself could not go on.
+    const int32_t code = m_log.WasHandedToInstaller() ? InstallationFailed : InstallerCorrupted;
+    m_result = SetupResult{code, 0, true};
+    try {
+        m_log.Open(false);
+        m_log.WriteText(1, L"RNX (c): Unexpected failure, the run ends: " + what + L"\r\n");
+        WriteStopBanner();
+    } catch (...) {
+        // Nothing more can be told; the exit code still says it.
+    }
+    return code;
 }
 
 void CSetupApp::WriteStopBanner() {

@@ -63,6 +63,9 @@ public:
     bool InitInstance();
     // Shutdown; returns the result code, the process exit code.
     int ExitInstance();
+    // The start-up sequence and the shutdown, with nothing thrown leaving them: an unexpected
+    // failure is logged and ends the run with code 1, or 2 once an installer call was made.
+    int Run();
 
     // Records a launcher result code (any thread); 1603 when code is not 0, else 0.
     int SetSetupResult(int32_t code);
@@ -110,11 +113,14 @@ private:
     bool RunStartupBranches();
     void RealRun();
     void WriteStopBanner();
+    int EndAfterUnexpectedFailure(const std::wstring& what);
 
     IWindowsInstaller& m_installer;
     LauncherSteps m_steps;
     HMODULE m_resources;
     DWORD m_mainThreadId;
+    // The resource directory can be read; when it cannot, nothing is asked of it.
+    bool m_resourcesSound;
     std::wstring m_title;
     std::wstring m_commandLineText;
 };
