@@ -14,6 +14,11 @@ constexpr size_t kLongTextLimit = 256 * 1024;
 // Nothing in a 32-bit image can be larger.
 constexpr size_t kBinaryLimit = 0x7FFFFFFF;
 
+// No module names the running executable, as for the platform's resource functions.
+HMODULE OrSelf(HMODULE module) {
+    return module != nullptr ? module : ::GetModuleHandleW(nullptr);
+}
+
 const BYTE* ImageBase(HMODULE module) {
     // A module loaded as data or as an image resource is named by its base with a low bit set.
     return reinterpret_cast<const BYTE*>(reinterpret_cast<uintptr_t>(module) & ~uintptr_t{3});
@@ -65,8 +70,9 @@ bool DirectoryIsSound(const BYTE* section, uint32_t size, uint32_t offset, int d
 } // namespace
 
 bool ResourceDirectoryIsSound(HMODULE module) {
+    module = OrSelf(module);
     const auto handle = reinterpret_cast<uintptr_t>(module);
-    if (module == nullptr || (handle & 3) == 1) {
+    if ((handle & 3) == 1) {
         return true;
     }
     const BYTE* base = ImageBase(module);
@@ -112,9 +118,10 @@ size_t ResourceLimit(ResourceKind kind) {
 }
 
 bool LiesInModuleImage(HMODULE module, const void* data, size_t size) {
+    module = OrSelf(module);
     MEMORY_BASIC_INFORMATION region{};
-    if (module == nullptr || data == nullptr ||
-        ::VirtualQuery(ImageBase(module), &region, sizeof(region)) == 0 || region.State != MEM_COMMIT) {
+    if (data == nullptr || ::VirtualQuery(ImageBase(module), &region, sizeof(region)) == 0 ||
+        region.State != MEM_COMMIT) {
         return false;
     }
     const void* allocation = region.AllocationBase;
@@ -137,6 +144,7 @@ bool LiesInModuleImage(HMODULE module, const void* data, size_t size) {
 }
 
 ResourceBytes ReadResource(HMODULE module, HRSRC info, ResourceKind kind, std::wstring_view name) {
+    module = OrSelf(module);
     ResourceBytes result;
     if (info == nullptr) {
         return result;
