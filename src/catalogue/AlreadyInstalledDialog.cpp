@@ -1,5 +1,6 @@
 #include "catalogue/AlreadyInstalledDialog.h"
 
+#include "catalogue/SetupPackage.h"
 #include "launcher/SetupApp.h"
 
 namespace quentry {

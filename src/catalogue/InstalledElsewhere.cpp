@@ -2,6 +2,7 @@
 
 #include "catalogue/AlreadyInstalledDialog.h"
 #include "catalogue/InstalledProducts.h"
+#include "catalogue/SetupPackage.h"
 #include "launcher/SetupApp.h"
 
 namespace quentry {

@@ -106,7 +106,8 @@ int RemoveOtherInstallation(CSetupApp& app, SetupPackage& package, int uiLevel) 
     if (databases.size() != 1) {
         return MsiFileNotFound;
     }
-    UpdateUninstallEntry(app, package, UninstallEntryPhase::PrepareRemove);
+    UpdateUninstallEntry(installer, package.UninstallRequest(), UninstallEntryPhase::PrepareRemove,
+                         app.m_log.Sink());
     app.m_log.HandToInstaller(installer);
     installer.SetInternalUI(static_cast<INSTALLUILEVEL>(uiLevel));
     INSTALLUI_HANDLERW previous = installer.SetExternalUI(IgnoreProgress, INSTALLLOGMODE_PROGRESS, nullptr);
@@ -118,7 +119,8 @@ int RemoveOtherInstallation(CSetupApp& app, SetupPackage& package, int uiLevel) 
         package.m_installedFromOtherPackage = false;
     } else {
         // The product stays: its entry goes back to the state it had before the removal began.
-        UpdateUninstallEntry(app, package, UninstallEntryPhase::RollBackPrepareRemove);
+        UpdateUninstallEntry(installer, package.UninstallRequest(),
+                             UninstallEntryPhase::RollBackPrepareRemove, app.m_log.Sink());
     }
     return static_cast<int>(result);
 }

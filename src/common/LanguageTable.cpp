@@ -1,4 +1,4 @@
-#include "launcher/LanguageTable.h"
+#include "common/LanguageTable.h"
 
 #include "common/ResourceReader.h"
 #include "common/WideText.h"

@@ -2,6 +2,7 @@
 // line, shared with the installer for the duration of every installer call.
 #pragma once
 
+#include "common/LogSink.h"
 #include "common/UniqueHandle.h"
 
 #include <cstdarg>
@@ -39,6 +40,10 @@ public:
     void WriteV(int level, const wchar_t* format, va_list arguments);
     // Text written as it stands (no format directives).
     void WriteText(int level, std::wstring_view text);
+    // A launcher line: the tag, the text as it stands, a line break.
+    void WriteLine(int level, std::wstring_view text);
+    // A sink for lower layers that writes their lines as launcher lines into this log.
+    LogSink Sink();
 
     // Before an installer call: an empty line, then the file is closed and the installer logs
     // with the /L mode bits. TakeBackFromInstaller after the call appends what the installer

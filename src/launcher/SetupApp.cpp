@@ -1,6 +1,7 @@
 #include "launcher/SetupApp.h"
 
 #include "catalogue/PackageResources.h"
+#include "catalogue/SetupPackage.h"
 #include "common/ResourceReader.h"
 #include "common/WideText.h"
 #include "engine/WindowsInstaller.h"

@@ -2,9 +2,8 @@
 // log and the result of the run, and runs the start-up sequence and the shutdown.
 #pragma once
 
-#include "catalogue/SetupPackage.h"
+#include "common/LanguageTable.h"
 #include "launcher/CommandLineInfo.h"
-#include "launcher/LanguageTable.h"
 #include "launcher/LauncherLog.h"
 #include "launcher/SetupResult.h"
 #include "launcher/UsageModel.h"
@@ -22,6 +21,7 @@ namespace quentry {
 
 class IWindowsInstaller;
 class CSetupApp;
+class SetupPackage;
 
 // The steps of the start-up sequence that belong to other parts of the launcher. Each has a
 // neutral default (checks pass, nothing to validate, no catalogue, no wizard) until the part

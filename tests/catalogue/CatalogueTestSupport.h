@@ -5,6 +5,7 @@
 #include "catalogue/InstalledElsewhere.h"
 #include "catalogue/PackageCatalogue.h"
 #include "catalogue/PackageResources.h"
+#include "catalogue/SetupPackage.h"
 #include "engine/WindowsInstaller.h"
 #include "launcher/SetupApp.h"
 #include "support/RecordingInstaller.h"

@@ -175,7 +175,8 @@ TEST_F(RemovalTest, AFailedRemovalGivesTheEntryBackToTheLauncher) {
     SetupPackage& package = Package();
     package.m_folder = scratch.File(L"package");
     ::CreateDirectoryW(package.m_folder.c_str(), nullptr);
-    UpdateUninstallEntry(*app, package, UninstallEntryPhase::Perform);
+    UpdateUninstallEntry(installer, package.UninstallRequest(), UninstallEntryPhase::Perform,
+                         app->m_log.Sink());
     ASSERT_TRUE(EntryOfB().IsOpen());
     // The database in the installation source is damaged since: the removal fails for real.
     test::WriteBytes(scratch.File(L"source\\B.msi"), "not an installer database");

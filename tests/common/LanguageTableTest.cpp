@@ -1,4 +1,4 @@
-#include "launcher/LanguageTable.h"
+#include "common/LanguageTable.h"
 
 #include <gtest/gtest.h>
 
