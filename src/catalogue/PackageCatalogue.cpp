@@ -8,6 +8,17 @@
 
 namespace quentry {
 
+namespace {
+
+// The first failure of the catalogue is the one the run reports; later ones are only logged.
+void RecordFailure(CSetupApp& app, SetupResultCode code) {
+    if (app.m_result.code == Success) {
+        app.SetSetupResult(code);
+    }
+}
+
+} // namespace
+
 void BuildCatalogue(CSetupApp& app) {
     app.m_packages.clear();
     const int64_t count = ParsePackageCount(ReadPackageString(app, L"PACKAGE_COUNT"));
@@ -15,7 +26,7 @@ void BuildCatalogue(CSetupApp& app) {
         // Not a count any build of ours writes: the resources are damaged.
         app.WriteLog(1, L"RNX (c): Installer claims %d packages, more than the %d a build can hold.\r\n",
                      static_cast<int>(std::min<int64_t>(count, INT32_MAX)), kMaxPackageCount);
-        app.SetSetupResult(InstallerCorrupted);
+        RecordFailure(app, InstallerCorrupted);
         return;
     }
     if (count <= 0) {
@@ -38,12 +49,12 @@ void BuildCatalogue(CSetupApp& app) {
         SetupPackage& package = *app.m_packages.back();
         app.WriteLog(3, L"RNX (c): Initialized state for package %s.\r\n", package.m_productName.c_str());
         if (package.m_packageCode.empty()) {
-            app.SetSetupResult(EmptyPackageCode);
+            RecordFailure(app, EmptyPackageCode);
         } else if (!IsBracedGuid(package.m_packageCode)) {
             // Not a code any build writes; as a folder name it could point outside the data folder.
             app.WriteLog(1, L"RNX (c): Package code %s of package %s is not a GUID.\r\n",
                          package.m_packageCode.c_str(), package.m_productName.c_str());
-            app.SetSetupResult(InstallerCorrupted);
+            RecordFailure(app, InstallerCorrupted);
         }
         if (n > 0) {
             ApplySubPackagePatterns(app, package, patterns, none);

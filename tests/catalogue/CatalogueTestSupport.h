@@ -36,9 +36,11 @@ struct ModuleDeleter {
 };
 using ModulePtr = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleDeleter>;
 
+// A fixture by name, or any module by its full path.
 inline ModulePtr LoadResources(const std::wstring& name) {
-    return ModulePtr(::LoadLibraryExW(FixtureModule(name + L".dll").c_str(), nullptr,
-                                      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    const std::wstring path = name.find(L':') != std::wstring::npos ? name : FixtureModule(name + L".dll");
+    return ModulePtr(
+        ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
 }
 
 inline UINT Install(const std::wstring& package, const std::wstring& properties = L"") {
