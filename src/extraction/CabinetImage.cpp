@@ -22,8 +22,8 @@ CabinetImage::CabinetImage(std::span<const BYTE> bytes) : m_present(true) {
 }
 
 CabinetImage CabinetImage::FromResource(HMODULE module, const std::wstring& name, WORD language) {
-    const ResourceBytes resource =
-        ReadResource(module, MAKEINTRESOURCEW(kResourceType), name.c_str(), language, ResourceKind::Binary);
+    const ResourceBytes resource = ReadResource(module, MAKEINTRESOURCEW(kPackageResourceType), name.c_str(),
+                                                language, ResourceKind::Binary);
     if (resource.status == ResourceStatus::Missing) {
         return {};
     }

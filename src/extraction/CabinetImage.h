@@ -16,9 +16,6 @@ namespace quentry {
 
 class CabinetImage {
 public:
-    // The type of the resources that carry cabinet images.
-    static constexpr WORD kResourceType = kPackageResourceType;
-
     // No image.
     CabinetImage() = default;
     // The image held in bytes, which must stay in place while the image is used.

@@ -3,6 +3,7 @@
 #include "catalogue/PackageResources.h"
 #include "catalogue/SetupPackage.h"
 #include "common/ResourceReader.h"
+#include "common/SystemText.h"
 #include "common/WideText.h"
 #include "engine/WindowsInstaller.h"
 #include "launcher/Console.h"
@@ -264,20 +265,9 @@ std::wstring CSetupApp::ResultText() const {
     if (m_result.installerError == 0) {
         return text;
     }
-    wchar_t* system = nullptr;
-    DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(m_result.installerError), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-        reinterpret_cast<wchar_t*>(&system), 0, nullptr);
-    if (length == 0 || system == nullptr) {
+    const std::wstring systemText = SystemErrorText(static_cast<DWORD>(m_result.installerError));
+    if (systemText.empty()) {
         return text;
-    }
-    std::wstring systemText(system, length);
-    ::LocalFree(system);
-    // The system's texts end with a line break; the log line has its own.
-    while (!systemText.empty() &&
-           (systemText.back() == L'\n' || systemText.back() == L'\r' || systemText.back() == L' ')) {
-        systemText.pop_back();
     }
     return Format(L"%s (%d - %s)", text.c_str(), m_result.installerError, systemText.c_str());
 }
