@@ -1,6 +1,5 @@
 #include "catalogue/InstalledElsewhere.h"
 
-#include "catalogue/AlreadyInstalledDialog.h"
 #include "catalogue/InstalledProducts.h"
 #include "catalogue/SetupPackage.h"
 #include "launcher/SetupApp.h"
@@ -14,7 +13,7 @@ constexpr int kInteractiveRemovalLevel = INSTALLUILEVEL_PROGRESSONLY;
 
 } // namespace
 
-void HandleInstalledElsewhere(CSetupApp& app) {
+void HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askInstallAlert) {
     // A build already known to be corrupt (an empty package code counts as "installed from another
     // package") must not remove anything.
     if (app.m_result.code != Success) {
@@ -35,14 +34,9 @@ void HandleInstalledElsewhere(CSetupApp& app) {
     bool removeSubs = true;
     if (!app.IsQuiet()) {
         if (app.m_packages.size() > 1) {
-            CDialog_AlreadyInstalled dialog(app);
-            const INT_PTR answer = dialog.DoModal();
-            if (answer == -1) {
-                // Without the user's word nothing is removed: the run ends as a declined one.
-                app.WriteLog(1, L"RNX (c): The Install Alert dialog could not be shown.\r\n");
-            }
-            if (answer == IDOK) {
-                removeSubs = dialog.m_removeSubPackages;
+            const std::optional<bool> answer = askInstallAlert ? askInstallAlert(app) : std::nullopt;
+            if (answer) {
+                removeSubs = *answer;
             } else {
                 removeMain = false;
                 removeSubs = false;

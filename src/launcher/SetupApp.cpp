@@ -15,8 +15,6 @@ namespace quentry {
 
 namespace {
 
-CSetupApp* g_app = nullptr;
-
 constexpr unsigned kDefaultTitleId = 57344;
 constexpr unsigned kTitleWithProductId = 1;
 std::wstring LocalTimeText() {
@@ -27,10 +25,6 @@ std::wstring LocalTimeText() {
 }
 
 } // namespace
-
-CSetupApp* TheApp() {
-    return g_app;
-}
 
 std::wstring ModuleFileVersion(HMODULE module) {
     wchar_t path[MAX_PATH * 4] = {};
@@ -57,7 +51,6 @@ CSetupApp::CSetupApp(std::wstring_view commandLine, IWindowsInstaller& installer
     : m_languages(resources), m_installer(installer), m_steps(std::move(steps)),
       m_resources(resources ? resources : ::GetModuleHandleW(nullptr)),
       m_mainThreadId(::GetCurrentThreadId()), m_resourcesSound(ResourceDirectoryIsSound(m_resources)) {
-    g_app = this;
     if (m_resourcesSound) {
         m_title = LanguageTable::LoadStringNear(m_resources, kDefaultTitleId, ::GetUserDefaultUILanguage());
     }
@@ -74,9 +67,6 @@ CSetupApp::CSetupApp(std::wstring_view commandLine, IWindowsInstaller& installer
 
 CSetupApp::~CSetupApp() {
     m_log.Close();
-    if (g_app == this) {
-        g_app = nullptr;
-    }
 }
 
 void CSetupApp::WriteLog(int level, const wchar_t* format, ...) {

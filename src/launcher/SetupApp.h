@@ -100,10 +100,8 @@ public:
     uint32_t m_osMinorVersion = 0;
     uint16_t m_osServicePackMajor = 0;
     uint16_t m_osServicePackMinor = 0;
-    int m_welcomeTextId = 35;
     bool m_is64BitOs = false;
     bool m_is64BitPackage = false;
-    std::wstring m_transforms;
     std::vector<UsageCommand> m_usageCommands;
     std::vector<UsagePropertyGroup> m_serverPropertyGroups;
     bool m_quitPosted = false;
@@ -124,9 +122,6 @@ private:
     std::wstring m_title;
     std::wstring m_commandLineText;
 };
-
-// The launcher context of the process (null before it is built and after it is gone).
-CSetupApp* TheApp();
 
 // The executable's fixed file version as "major.minor.build.revision".
 std::wstring ModuleFileVersion(HMODULE module);

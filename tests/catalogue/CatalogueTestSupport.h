@@ -72,7 +72,8 @@ public:
         app->m_languages.SelectByName(L"English");
         BuildCatalogue(*app);
         if (handleInstalledElsewhere) {
-            HandleInstalledElsewhere(*app);
+            // The Install Alert is a window: the tests that need it run the real launcher.
+            HandleInstalledElsewhere(*app, {});
         }
     }
     ~CatalogueRun() {

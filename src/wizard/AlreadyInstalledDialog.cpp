@@ -1,4 +1,4 @@
-#include "catalogue/AlreadyInstalledDialog.h"
+#include "wizard/AlreadyInstalledDialog.h"
 
 #include "catalogue/SetupPackage.h"
 #include "launcher/SetupApp.h"
@@ -36,6 +36,19 @@ void CDialog_AlreadyInstalled::OnInitDialog() {
 bool CDialog_AlreadyInstalled::OnOK() {
     m_removeSubPackages = IsChecked(kRemoveSubPackagesId);
     return true;
+}
+
+std::optional<bool> AskInstallAlert(CSetupApp& app) {
+    CDialog_AlreadyInstalled dialog(app);
+    const INT_PTR answer = dialog.DoModal();
+    if (answer == -1) {
+        // Without the user's word nothing is removed: the run ends as a declined one.
+        app.WriteLog(1, L"RNX (c): The Install Alert dialog could not be shown.\r\n");
+    }
+    if (answer != IDOK) {
+        return std::nullopt;
+    }
+    return dialog.m_removeSubPackages;
 }
 
 } // namespace quentry
