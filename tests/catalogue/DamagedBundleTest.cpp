@@ -96,6 +96,24 @@ TEST_F(DamagedBundleTest, ALyingResourceSizeIsACorruptBuild) {
     EXPECT_NE(outside.log.find(kOutside), std::wstring::npos) << ToUtf8(outside.log);
 }
 
+// The type directory's first entry points past the end of the resource section: the platform's
+// resource functions would read beyond it, so the launcher reads nothing and ends as corrupt.
+TEST_F(DamagedBundleTest, ADamagedResourceDirectoryIsACorruptBuild) {
+    std::string bytes = original;
+    const test::ResourceLayout layout = test::ReadResourceLayout(bytes);
+    ASSERT_GT(layout.sectionSize, 0u);
+    test::PutUint32(bytes, layout.sectionOffset + 16 + 4, 0x80000000u | 0x7FFFFFF0u);
+    const std::wstring launcher = Write(bytes);
+    for (const wchar_t* arguments : {L"/qn", L"/v"}) {
+        SCOPED_TRACE(ToUtf8(arguments));
+        const Outcome outcome = Run(launcher, arguments);
+        EXPECT_EQ(outcome.exitCode, static_cast<DWORD>(InstallerCorrupted)) << ToUtf8(outcome.log);
+    }
+    EXPECT_NE(
+        Run(launcher, L"/qn").log.find(L"RNX (c): The resource directory of this installer is damaged.\r\n"),
+        std::wstring::npos);
+}
+
 TEST_F(DamagedBundleTest, ADamagedPackageCountFailsValidation) {
     EXPECT_EQ(Run(WithCount(L"3"), L"/v").exitCode, 0u); // the copy itself is sound
     for (const wchar_t* count : {L"0", L"-1", L"ab", L"", L"\xFFFF", L"-99999999999", L"101"}) {
