@@ -1,4 +1,5 @@
 #include "catalogue/InstalledElsewhere.h"
+#include "common/StringIds.h"
 
 #include "catalogue/InstalledProducts.h"
 #include "catalogue/SetupPackage.h"
@@ -22,7 +23,8 @@ void HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askIns
     int found = 0;
     for (const auto& package : app.m_packages) {
         if (package->m_installedFromOtherPackage) {
-            app.WriteLog(3, L"RNX (c): Found package %s to be already installed form a differnt package.\r\n",
+            app.WriteLog(LogInfo,
+                         L"RNX (c): Found package %s to be already installed form a differnt package.\r\n",
                          package->m_productName.c_str());
             ++found;
         }
@@ -42,8 +44,8 @@ void HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askIns
                 removeSubs = false;
             }
         } else {
-            const std::wstring text =
-                app.m_languages.FormatString(1047, app.m_packages.front()->m_productName.c_str());
+            const std::wstring text = app.m_languages.FormatString(
+                strings::kInstalledElsewhere, app.m_packages.front()->m_productName.c_str());
             removeMain = app.ShowMessage(text, MB_ICONEXCLAMATION | MB_OKCANCEL) == IDOK;
         }
         if (!removeMain && !removeSubs) {

@@ -98,7 +98,7 @@ int RemoveOtherInstallation(CSetupApp& app, SetupPackage& package, int uiLevel) 
     const FolderPath sourceFolder(source);
     if (source.empty() || !sourceFolder.IsAcceptable() || sourceFolder.Prefix().empty() ||
         !sourceFolder.IsRooted()) {
-        app.WriteLog(3, L"RNX (c): The installation source of package %s is not a usable folder.\r\n",
+        app.WriteLog(LogInfo, L"RNX (c): The installation source of package %s is not a usable folder.\r\n",
                      package.m_productName.c_str());
         return MsiFileNotFound;
     }

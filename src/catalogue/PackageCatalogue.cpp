@@ -24,13 +24,15 @@ void BuildCatalogue(CSetupApp& app) {
     const int64_t count = ParsePackageCount(ReadPackageString(app, L"PACKAGE_COUNT"));
     if (count > kMaxPackageCount) {
         // Not a count any build of ours writes: the resources are damaged.
-        app.WriteLog(1, L"RNX (c): Installer claims %d packages, more than the %d a build can hold.\r\n",
+        app.WriteLog(LogError,
+                     L"RNX (c): Installer claims %d packages, more than the %d a build can hold.\r\n",
                      static_cast<int>(std::min<int64_t>(count, INT32_MAX)), kMaxPackageCount);
         RecordFailure(app, InstallerCorrupted);
         return;
     }
     if (count <= 0) {
-        app.WriteLog(3, L"RNX (c): This is a legacy installer that doesn't contain package information.\r\n");
+        app.WriteLog(LogInfo,
+                     L"RNX (c): This is a legacy installer that doesn't contain package information.\r\n");
         app.m_legacyLayout = true;
         app.m_packageCount = 1;
         app.m_packages.push_back(std::make_unique<SetupPackage>(app, L"PRODUCTNAME", L"PRODUCTCODE",
@@ -38,7 +40,7 @@ void BuildCatalogue(CSetupApp& app) {
         return;
     }
     app.m_packageCount = static_cast<int32_t>(count);
-    app.WriteLog(3, L"RNX (c): Installer contains %d packages.\r\n", app.m_packageCount);
+    app.WriteLog(LogInfo, L"RNX (c): Installer contains %d packages.\r\n", app.m_packageCount);
     app.m_legacyLayout = false;
     const std::vector<std::wstring> patterns = app.m_commandLine.SubPackagePatterns();
     const bool none = patterns.size() == 1 && EqualsNoCase(patterns.front(), L"none");
@@ -47,12 +49,13 @@ void BuildCatalogue(CSetupApp& app) {
             app, Format(L"PRODUCT_NAME_%d", n), Format(L"PRODUCT_CODE_%d", n), Format(L"PACKAGE_CODE_%d", n),
             Format(L"PACKAGE_%d", n), Format(L"PACKAGE_%d_%%s", n), n == 0));
         SetupPackage& package = *app.m_packages.back();
-        app.WriteLog(3, L"RNX (c): Initialized state for package %s.\r\n", package.m_productName.c_str());
+        app.WriteLog(LogInfo, L"RNX (c): Initialized state for package %s.\r\n",
+                     package.m_productName.c_str());
         if (package.m_packageCode.empty()) {
             RecordFailure(app, EmptyPackageCode);
         } else if (!IsBracedGuid(package.m_packageCode)) {
             // Not a code any build writes; as a folder name it could point outside the data folder.
-            app.WriteLog(1, L"RNX (c): Package code %s of package %s is not a GUID.\r\n",
+            app.WriteLog(LogError, L"RNX (c): Package code %s of package %s is not a GUID.\r\n",
                          package.m_packageCode.c_str(), package.m_productName.c_str());
             RecordFailure(app, InstallerCorrupted);
         }

@@ -1,4 +1,5 @@
 #include "catalogue/PackageResources.h"
+#include "common/StringIds.h"
 
 #include "common/WideText.h"
 #include "launcher/SetupApp.h"
@@ -130,7 +131,7 @@ std::wstring ReadPackageString(CSetupApp& app, const std::wstring& name) {
         return ResourceText(*bytes);
     }
     if (bytes.IsDamaged()) {
-        app.WriteLog(1, L"RNX (c): %s\r\n", bytes.problem.c_str());
+        app.WriteLog(LogError, L"RNX (c): %s\r\n", bytes.problem.c_str());
         if (app.m_result.code == Success) {
             app.SetSetupResult(InstallerCorrupted);
         }
@@ -139,7 +140,8 @@ std::wstring ReadPackageString(CSetupApp& app, const std::wstring& name) {
     if (multiLanguage) {
         return {};
     }
-    app.ShowMessage(app.m_languages.FormatString(2, name.c_str()), MB_ICONEXCLAMATION | MB_OK);
+    app.ShowMessage(app.m_languages.FormatString(strings::kResourceMissing, name.c_str()),
+                    MB_ICONEXCLAMATION | MB_OK);
     // The build is incomplete: the run must not end as a success. The message has been shown.
     if (app.m_result.code == Success) {
         app.m_result = SetupResult{InstallerCorrupted, 0, true};

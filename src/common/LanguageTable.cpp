@@ -1,4 +1,5 @@
 #include "common/LanguageTable.h"
+#include "common/StringIds.h"
 
 #include "common/ResourceReader.h"
 #include "common/WideText.h"
@@ -25,11 +26,11 @@ LanguageTable::LanguageTable(HMODULE module)
     : m_module(module ? module : ::GetModuleHandleW(nullptr)),
       m_stringsReadable(ResourceDirectoryIsSound(m_module)) {
     m_rows = {
-        {L"English", L"English", 50, 1033, L"1033", L"", L"en"},
-        {L"German", L"German", 51, 1031, L"1031", L"_de", L"de"},
-        {L"Spanish", L"Spanish", 52, 1034, L"1034", L"_es", L"es"},
-        {L"French", L"French", 65, 1036, L"1036", L"_fr", L"fr"},
-        {L"Japanese", L"Japanese", 53, 1041, L"1041", L"_ja", L"ja"},
+        {L"English", L"English", strings::kEnglishName, 1033, L"1033", L"", L"en"},
+        {L"German", L"German", strings::kGermanName, 1031, L"1031", L"_de", L"de"},
+        {L"Spanish", L"Spanish", strings::kSpanishName, 1034, L"1034", L"_es", L"es"},
+        {L"French", L"French", strings::kFrenchName, 1036, L"1036", L"_fr", L"fr"},
+        {L"Japanese", L"Japanese", strings::kJapaneseName, 1041, L"1041", L"_ja", L"ja"},
     };
 }
 

@@ -101,7 +101,7 @@ LogSink LauncherLog::Sink() {
 void LauncherLog::HandToInstaller(IWindowsInstaller& installer) {
     m_handedToInstaller = true;
     if (m_file) {
-        WriteText(1, L"\r\n");
+        WriteText(LogError, L"\r\n");
         Close();
     }
     if (m_fileName.empty()) {

@@ -1,4 +1,5 @@
 #include "launcher/SetupApp.h"
+#include "common/StringIds.h"
 
 #include "catalogue/PackageResources.h"
 #include "catalogue/SetupPackage.h"
@@ -15,8 +16,6 @@ namespace quentry {
 
 namespace {
 
-constexpr unsigned kDefaultTitleId = 57344;
-constexpr unsigned kTitleWithProductId = 1;
 std::wstring LocalTimeText() {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -52,17 +51,18 @@ CSetupApp::CSetupApp(std::wstring_view commandLine, IWindowsInstaller& installer
       m_resources(resources ? resources : ::GetModuleHandleW(nullptr)),
       m_mainThreadId(::GetCurrentThreadId()), m_resourcesSound(ResourceDirectoryIsSound(m_resources)) {
     if (m_resourcesSound) {
-        m_title = LanguageTable::LoadStringNear(m_resources, kDefaultTitleId, ::GetUserDefaultUILanguage());
+        m_title =
+            LanguageTable::LoadStringNear(m_resources, strings::kDefaultTitle, ::GetUserDefaultUILanguage());
     }
     if (m_title.empty()) {
-        m_title = m_languages.LoadString(kDefaultTitleId);
+        m_title = m_languages.LoadString(strings::kDefaultTitle);
     }
     m_commandLineText = TextAfterProgramName(commandLine);
     m_commandLine.ParseCommandLine(commandLine);
     m_log.Configure(m_commandLine.m_logFileName, m_commandLine.m_logMode, m_commandLine.m_logAttributes);
     m_log.Open((m_commandLine.m_logAttributes & 1) == 0);
-    m_log.WriteText(1, L"=== Quentry started: " + LocalTimeText() + L" Build type: SHIP ANSI " +
-                           (m_resourcesSound ? ModuleFileVersion(m_resources) : L"0.0.0.0") + L"\r\n");
+    m_log.WriteText(LogError, L"=== Quentry started: " + LocalTimeText() + L" Build type: SHIP ANSI " +
+                                  (m_resourcesSound ? ModuleFileVersion(m_resources) : L"0.0.0.0") + L"\r\n");
 }
 
 CSetupApp::~CSetupApp() {
@@ -78,7 +78,7 @@ void CSetupApp::WriteLog(int level, const wchar_t* format, ...) {
 
 bool CSetupApp::InitInstance() {
     // The command line as it was given (it may hold '%': written verbatim).
-    m_log.WriteText(2, L"RNX (c): CommandLine: " + std::wstring(m_commandLineText) + L"\r\n");
+    m_log.WriteText(LogWarning, L"RNX (c): CommandLine: " + std::wstring(m_commandLineText) + L"\r\n");
     if (m_resourcesSound) {
         ChooseLanguage();
     }
@@ -123,9 +123,9 @@ bool CSetupApp::RunStartupBranches() {
     const bool propertiesOk = !m_steps.checkProperties || m_steps.checkProperties(*this, propertyErrors);
 
     if (m_commandLine.m_validateOnly) {
-        m_log.WriteText(3, L"Validation if all necessary resources have been compiled into setup.");
+        m_log.WriteText(LogInfo, L"Validation if all necessary resources have been compiled into setup.");
         if (m_steps.validateResources && !m_steps.validateResources(*this)) {
-            m_log.WriteText(1, L"Validation failed!");
+            m_log.WriteText(LogError, L"Validation failed!");
             m_result = SetupResult{InstallerCorrupted, 0, true};
         }
         return false;
@@ -133,7 +133,7 @@ bool CSetupApp::RunStartupBranches() {
     if (!m_resourcesSound) {
         // Every later step reads the resources; the platform's resource functions trust their
         // directory, so none of them may see it.
-        m_log.WriteText(1, L"RNX (c): The resource directory of this installer is damaged.\r\n");
+        m_log.WriteText(LogError, L"RNX (c): The resource directory of this installer is damaged.\r\n");
         SetSetupResult(InstallerCorrupted);
         return false;
     }
@@ -145,18 +145,19 @@ bool CSetupApp::RunStartupBranches() {
         return false;
     }
     if (m_steps.checkWindowsVersion && !m_steps.checkWindowsVersion(*this)) {
-        WriteLog(2, L"RNX (c): Setup not allowed to run on %s\r\n", m_osName.c_str());
+        WriteLog(LogWarning, L"RNX (c): Setup not allowed to run on %s\r\n", m_osName.c_str());
         if (!IsQuiet()) {
-            ShowMessage(m_languages.FormatString(10, m_osName.c_str(), m_minimumOsName.c_str()),
+            ShowMessage(m_languages.FormatString(strings::kWindowsNotAllowed, m_osName.c_str(),
+                                                 m_minimumOsName.c_str()),
                         MB_ICONERROR);
         }
         SetSetupResult(IncompatibleWindows);
         return false;
     }
     if (m_steps.hasDirect2D && !m_steps.hasDirect2D(*this)) {
-        m_log.WriteText(2, L"No Direct2D found on this machine.");
+        m_log.WriteText(LogWarning, L"No Direct2D found on this machine.");
         if (!IsQuiet()) {
-            ShowMessage(m_languages.LoadString(66), MB_ICONERROR);
+            ShowMessage(m_languages.LoadString(strings::kNoDirect2D), MB_ICONERROR);
         }
         SetSetupResult(Direct2DMissing);
         return false;
@@ -169,12 +170,12 @@ bool CSetupApp::RunStartupBranches() {
         return false;
     }
     if (m_steps.isAnotherLauncherRunning && m_steps.isAnotherLauncherRunning(*this)) {
-        m_log.WriteText(1, L"RNX (c): Setup already in progress.\r\n");
+        m_log.WriteText(LogError, L"RNX (c): Setup already in progress.\r\n");
         SetSetupResult(AlreadyRunning);
         return false;
     }
     if (m_steps.hasInstallRights && !m_steps.hasInstallRights(*this)) {
-        m_log.WriteText(1, L"RNX (c): User has no sufficient rights to run setup.\r\n");
+        m_log.WriteText(LogError, L"RNX (c): User has no sufficient rights to run setup.\r\n");
         SetSetupResult(NoAdminRights);
         return false;
     }
@@ -184,22 +185,22 @@ bool CSetupApp::RunStartupBranches() {
 void CSetupApp::RealRun() {
     const std::wstring productName =
         m_steps.mainProductName ? m_steps.mainProductName(*this) : std::wstring();
-    m_title = m_languages.FormatString(kTitleWithProductId, productName.c_str());
-    m_log.WriteText(3, L"RNX (c): Reading package information.\r\n");
+    m_title = m_languages.FormatString(strings::kTitleWithProduct, productName.c_str());
+    m_log.WriteText(LogInfo, L"RNX (c): Reading package information.\r\n");
     if (m_steps.buildCatalogue) {
         m_steps.buildCatalogue(*this);
     }
     if (m_result.code != Success) {
         return;
     }
-    m_log.WriteText(3, L"RNX (c): All information collected. Start processing.\r\n");
+    m_log.WriteText(LogInfo, L"RNX (c): All information collected. Start processing.\r\n");
     if (m_steps.runWizard) {
         m_steps.runWizard(*this);
     }
 }
 
 int CSetupApp::ExitInstance() {
-    m_log.WriteText(3, L"RNX (c): entering ExitInstance \r\n");
+    m_log.WriteText(LogInfo, L"RNX (c): entering ExitInstance \r\n");
     if (m_quitPosted) {
         // Serve what is still queued until the quit request of the start-up sequence arrives.
         MSG message;
@@ -233,7 +234,7 @@ int CSetupApp::EndAfterUnexpectedFailure(const std::wstring& what) {
     m_result = SetupResult{code, 0, true};
     try {
         m_log.Open(false);
-        m_log.WriteText(1, L"RNX (c): Unexpected failure, the run ends: " + what + L"\r\n");
+        m_log.WriteText(LogError, L"RNX (c): Unexpected failure, the run ends: " + what + L"\r\n");
         WriteStopBanner();
     } catch (...) {
         // Nothing more can be told; the exit code still says it.
@@ -242,7 +243,7 @@ int CSetupApp::EndAfterUnexpectedFailure(const std::wstring& what) {
 }
 
 void CSetupApp::WriteStopBanner() {
-    m_log.WriteText(1, L"=== Quentry stopped: " + LocalTimeText() + L"\r\n");
+    m_log.WriteText(LogError, L"=== Quentry stopped: " + LocalTimeText() + L"\r\n");
 }
 
 int CSetupApp::SetSetupResult(int32_t code) {
@@ -266,7 +267,7 @@ void CSetupApp::ReportSetupResult() {
     if (m_result.code == Success || m_result.reported) {
         return;
     }
-    WriteLog(3, L"RNX (c): ERROR: %s\r\n", ResultText().c_str());
+    WriteLog(LogInfo, L"RNX (c): ERROR: %s\r\n", ResultText().c_str());
     if (!IsQuiet()) {
         if (unsigned id = ResultMessageId(m_result.code); id != 0) {
             ShowMessage(m_languages.FormatString(id), MB_ICONEXCLAMATION | MB_OK);

@@ -1,4 +1,5 @@
 #include "wizard/AlreadyInstalledDialog.h"
+#include "common/StringIds.h"
 
 #include "catalogue/SetupPackage.h"
 #include "launcher/SetupApp.h"
@@ -12,7 +13,9 @@ CDialog_AlreadyInstalled::CDialog_AlreadyInstalled(CSetupApp& app)
 
 void CDialog_AlreadyInstalled::OnInitDialog() {
     const SetupPackage& main = *m_app.m_packages.front();
-    SetItemText(kTextId, m_app.m_languages.FormatString(main.m_installedFromOtherPackage ? 1047 : 1141,
+    SetItemText(kTextId, m_app.m_languages.FormatString(main.m_installedFromOtherPackage
+                                                            ? strings::kInstalledElsewhere
+                                                            : strings::kSubPackagesInstalledElsewhere,
                                                         main.m_productName.c_str()));
     std::wstring list;
     for (size_t i = 1; i < m_app.m_packages.size(); ++i) {
@@ -28,7 +31,7 @@ void CDialog_AlreadyInstalled::OnInitDialog() {
         ShowItem(kRemoveSubPackagesId, false);
     } else {
         SetItemText(kSubPackageListId, list);
-        SetItemText(kRemoveSubPackagesId, m_app.m_languages.LoadString(1140));
+        SetItemText(kRemoveSubPackagesId, m_app.m_languages.LoadString(strings::kRemoveSubPackagesToo));
     }
     SetChecked(kRemoveSubPackagesId, m_removeSubPackages);
 }
@@ -43,7 +46,7 @@ std::optional<bool> AskInstallAlert(CSetupApp& app) {
     const INT_PTR answer = dialog.DoModal();
     if (answer == -1) {
         // Without the user's word nothing is removed: the run ends as a declined one.
-        app.WriteLog(1, L"RNX (c): The Install Alert dialog could not be shown.\r\n");
+        app.WriteLog(LogError, L"RNX (c): The Install Alert dialog could not be shown.\r\n");
     }
     if (answer != IDOK) {
         return std::nullopt;
