@@ -23,9 +23,8 @@ void HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askIns
     int found = 0;
     for (const auto& package : app.m_packages) {
         if (package->m_installedFromOtherPackage) {
-            app.WriteLog(LogInfo,
-                         L"RNX (c): Found package %s to be already installed form a differnt package.\r\n",
-                         package->m_productName.c_str());
+            app.WriteLogLine(LogInfo, L"Found package %s to be already installed form a differnt package.",
+                             package->m_productName.c_str());
             ++found;
         }
     }

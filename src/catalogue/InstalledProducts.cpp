@@ -98,8 +98,8 @@ int RemoveOtherInstallation(CSetupApp& app, SetupPackage& package, int uiLevel) 
     const FolderPath sourceFolder(source);
     if (source.empty() || !sourceFolder.IsAcceptable() || sourceFolder.Prefix().empty() ||
         !sourceFolder.IsRooted()) {
-        app.WriteLog(LogInfo, L"RNX (c): The installation source of package %s is not a usable folder.\r\n",
-                     package.m_productName.c_str());
+        app.WriteLogLine(LogInfo, L"The installation source of package %s is not a usable folder.",
+                         package.m_productName.c_str());
         return MsiFileNotFound;
     }
     const std::vector<std::wstring> databases = sourceFolder.ListFiles(L"*.msi");

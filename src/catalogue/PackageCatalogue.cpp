@@ -24,15 +24,13 @@ void BuildCatalogue(CSetupApp& app) {
     const int64_t count = ParsePackageCount(ReadPackageString(app, L"PACKAGE_COUNT"));
     if (count > kMaxPackageCount) {
         // Not a count any build of ours writes: the resources are damaged.
-        app.WriteLog(LogError,
-                     L"RNX (c): Installer claims %d packages, more than the %d a build can hold.\r\n",
-                     static_cast<int>(std::min<int64_t>(count, INT32_MAX)), kMaxPackageCount);
+        app.WriteLogLine(LogError, L"Installer claims %d packages, more than the %d a build can hold.",
+                         static_cast<int>(std::min<int64_t>(count, INT32_MAX)), kMaxPackageCount);
         RecordFailure(app, InstallerCorrupted);
         return;
     }
     if (count <= 0) {
-        app.WriteLog(LogInfo,
-                     L"RNX (c): This is a legacy installer that doesn't contain package information.\r\n");
+        app.WriteLogLine(LogInfo, L"This is a legacy installer that doesn't contain package information.");
         app.m_legacyLayout = true;
         app.m_packageCount = 1;
         app.m_packages.push_back(std::make_unique<SetupPackage>(app, L"PRODUCTNAME", L"PRODUCTCODE",
@@ -40,7 +38,7 @@ void BuildCatalogue(CSetupApp& app) {
         return;
     }
     app.m_packageCount = static_cast<int32_t>(count);
-    app.WriteLog(LogInfo, L"RNX (c): Installer contains %d packages.\r\n", app.m_packageCount);
+    app.WriteLogLine(LogInfo, L"Installer contains %d packages.", app.m_packageCount);
     app.m_legacyLayout = false;
     const std::vector<std::wstring> patterns = app.m_commandLine.SubPackagePatterns();
     const bool none = patterns.size() == 1 && EqualsNoCase(patterns.front(), L"none");
@@ -49,14 +47,13 @@ void BuildCatalogue(CSetupApp& app) {
             app, Format(L"PRODUCT_NAME_%d", n), Format(L"PRODUCT_CODE_%d", n), Format(L"PACKAGE_CODE_%d", n),
             Format(L"PACKAGE_%d", n), Format(L"PACKAGE_%d_%%s", n), n == 0));
         SetupPackage& package = *app.m_packages.back();
-        app.WriteLog(LogInfo, L"RNX (c): Initialized state for package %s.\r\n",
-                     package.m_productName.c_str());
+        app.WriteLogLine(LogInfo, L"Initialized state for package %s.", package.m_productName.c_str());
         if (package.m_packageCode.empty()) {
             RecordFailure(app, EmptyPackageCode);
         } else if (!IsBracedGuid(package.m_packageCode)) {
             // Not a code any build writes; as a folder name it could point outside the data folder.
-            app.WriteLog(LogError, L"RNX (c): Package code %s of package %s is not a GUID.\r\n",
-                         package.m_packageCode.c_str(), package.m_productName.c_str());
+            app.WriteLogLine(LogError, L"Package code %s of package %s is not a GUID.",
+                             package.m_packageCode.c_str(), package.m_productName.c_str());
             RecordFailure(app, InstallerCorrupted);
         }
         if (n > 0) {

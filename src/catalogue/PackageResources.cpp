@@ -131,7 +131,7 @@ std::wstring ReadPackageString(CSetupApp& app, const std::wstring& name) {
         return ResourceText(*bytes);
     }
     if (bytes.IsDamaged()) {
-        app.WriteLog(LogError, L"RNX (c): %s\r\n", bytes.problem.c_str());
+        app.WriteLogLine(LogError, L"%s", bytes.problem.c_str());
         if (app.m_result.code == Success) {
             app.SetSetupResult(InstallerCorrupted);
         }

@@ -76,9 +76,20 @@ void CSetupApp::WriteLog(int level, const wchar_t* format, ...) {
     va_end(arguments);
 }
 
+void CSetupApp::WriteLogLine(int level, const wchar_t* format, ...) {
+    if (level > m_log.Level()) {
+        return;
+    }
+    va_list arguments;
+    va_start(arguments, format);
+    const std::wstring text = FormatV(format, arguments);
+    va_end(arguments);
+    m_log.WriteLine(level, text);
+}
+
 bool CSetupApp::InitInstance() {
     // The command line as it was given (it may hold '%': written verbatim).
-    m_log.WriteText(LogWarning, L"RNX (c): CommandLine: " + std::wstring(m_commandLineText) + L"\r\n");
+    m_log.WriteLine(LogWarning, L"CommandLine: " + std::wstring(m_commandLineText));
     if (m_resourcesSound) {
         ChooseLanguage();
     }
@@ -133,7 +144,7 @@ bool CSetupApp::RunStartupBranches() {
     if (!m_resourcesSound) {
         // Every later step reads the resources; the platform's resource functions trust their
         // directory, so none of them may see it.
-        m_log.WriteText(LogError, L"RNX (c): The resource directory of this installer is damaged.\r\n");
+        m_log.WriteLine(LogError, L"The resource directory of this installer is damaged.");
         SetSetupResult(InstallerCorrupted);
         return false;
     }
@@ -145,7 +156,7 @@ bool CSetupApp::RunStartupBranches() {
         return false;
     }
     if (m_steps.checkWindowsVersion && !m_steps.checkWindowsVersion(*this)) {
-        WriteLog(LogWarning, L"RNX (c): Setup not allowed to run on %s\r\n", m_osName.c_str());
+        WriteLogLine(LogWarning, L"Setup not allowed to run on %s", m_osName.c_str());
         if (!IsQuiet()) {
             ShowMessage(m_languages.FormatString(strings::kWindowsNotAllowed, m_osName.c_str(),
                                                  m_minimumOsName.c_str()),
@@ -170,12 +181,12 @@ bool CSetupApp::RunStartupBranches() {
         return false;
     }
     if (m_steps.isAnotherLauncherRunning && m_steps.isAnotherLauncherRunning(*this)) {
-        m_log.WriteText(LogError, L"RNX (c): Setup already in progress.\r\n");
+        m_log.WriteLine(LogError, L"Setup already in progress.");
         SetSetupResult(AlreadyRunning);
         return false;
     }
     if (m_steps.hasInstallRights && !m_steps.hasInstallRights(*this)) {
-        m_log.WriteText(LogError, L"RNX (c): User has no sufficient rights to run setup.\r\n");
+        m_log.WriteLine(LogError, L"User has no sufficient rights to run setup.");
         SetSetupResult(NoAdminRights);
         return false;
     }
@@ -186,21 +197,21 @@ void CSetupApp::RealRun() {
     const std::wstring productName =
         m_steps.mainProductName ? m_steps.mainProductName(*this) : std::wstring();
     m_title = m_languages.FormatString(strings::kTitleWithProduct, productName.c_str());
-    m_log.WriteText(LogInfo, L"RNX (c): Reading package information.\r\n");
+    m_log.WriteLine(LogInfo, L"Reading package information.");
     if (m_steps.buildCatalogue) {
         m_steps.buildCatalogue(*this);
     }
     if (m_result.code != Success) {
         return;
     }
-    m_log.WriteText(LogInfo, L"RNX (c): All information collected. Start processing.\r\n");
+    m_log.WriteLine(LogInfo, L"All information collected. Start processing.");
     if (m_steps.runWizard) {
         m_steps.runWizard(*this);
     }
 }
 
 int CSetupApp::ExitInstance() {
-    m_log.WriteText(LogInfo, L"RNX (c): entering ExitInstance \r\n");
+    m_log.WriteLine(LogInfo, L"entering ExitInstance ");
     if (m_quitPosted) {
         // Serve what is still queued until the quit request of the start-up sequence arrives.
         MSG message;
@@ -234,7 +245,7 @@ int CSetupApp::EndAfterUnexpectedFailure(const std::wstring& what) {
     m_result = SetupResult{code, 0, true};
     try {
         m_log.Open(false);
-        m_log.WriteText(LogError, L"RNX (c): Unexpected failure, the run ends: " + what + L"\r\n");
+        m_log.WriteLine(LogError, L"Unexpected failure, the run ends: " + what);
         WriteStopBanner();
     } catch (...) {
         // Nothing more can be told; the exit code still says it.
@@ -267,7 +278,7 @@ void CSetupApp::ReportSetupResult() {
     if (m_result.code == Success || m_result.reported) {
         return;
     }
-    WriteLog(LogInfo, L"RNX (c): ERROR: %s\r\n", ResultText().c_str());
+    WriteLogLine(LogInfo, L"ERROR: %s", ResultText().c_str());
     if (!IsQuiet()) {
         if (unsigned id = ResultMessageId(m_result.code); id != 0) {
             ShowMessage(m_languages.FormatString(id), MB_ICONEXCLAMATION | MB_OK);

@@ -80,6 +80,8 @@ public:
 
     bool IsQuiet() const { return m_commandLine.IsQuiet(); }
     void WriteLog(int level, const wchar_t* format, ...);
+    // A launcher line, printf-style: the launcher's tag, the text, a line break.
+    void WriteLogLine(int level, const wchar_t* format, ...);
 
     IWindowsInstaller& Installer() { return m_installer; }
     HMODULE ResourceModule() const { return m_resources; }

@@ -46,7 +46,7 @@ std::optional<bool> AskInstallAlert(CSetupApp& app) {
     const INT_PTR answer = dialog.DoModal();
     if (answer == -1) {
         // Without the user's word nothing is removed: the run ends as a declined one.
-        app.WriteLog(LogError, L"RNX (c): The Install Alert dialog could not be shown.\r\n");
+        app.WriteLogLine(LogError, L"The Install Alert dialog could not be shown.");
     }
     if (answer != IDOK) {
         return std::nullopt;
