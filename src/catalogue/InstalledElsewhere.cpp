@@ -1,7 +1,8 @@
 #include "catalogue/InstalledElsewhere.h"
+#include "common/StringIds.h"
 
-#include "catalogue/AlreadyInstalledDialog.h"
 #include "catalogue/InstalledProducts.h"
+#include "catalogue/SetupPackage.h"
 #include "launcher/SetupApp.h"
 
 namespace quentry {
@@ -13,7 +14,7 @@ constexpr int kInteractiveRemovalLevel = INSTALLUILEVEL_PROGRESSONLY;
 
 } // namespace
 
-void HandleInstalledElsewhere(CSetupApp& app) {
+void HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askInstallAlert) {
     // A build already known to be corrupt (an empty package code counts as "installed from another
     // package") must not remove anything.
     if (app.m_result.code != Success) {
@@ -22,8 +23,8 @@ void HandleInstalledElsewhere(CSetupApp& app) {
     int found = 0;
     for (const auto& package : app.m_packages) {
         if (package->m_installedFromOtherPackage) {
-            app.WriteLog(3, L"RNX (c): Found package %s to be already installed form a differnt package.\r\n",
-                         package->m_productName.c_str());
+            app.WriteLogLine(LogInfo, L"Found package %s to be already installed form a differnt package.",
+                             package->m_productName.c_str());
             ++found;
         }
     }
@@ -34,21 +35,16 @@ void HandleInstalledElsewhere(CSetupApp& app) {
     bool removeSubs = true;
     if (!app.IsQuiet()) {
         if (app.m_packages.size() > 1) {
-            CDialog_AlreadyInstalled dialog(app);
-            const INT_PTR answer = dialog.DoModal();
-            if (answer == -1) {
-                // Without the user's word nothing is removed: the run ends as a declined one.
-                app.WriteLog(1, L"RNX (c): The Install Alert dialog could not be shown.\r\n");
-            }
-            if (answer == IDOK) {
-                removeSubs = dialog.m_removeSubPackages;
+            const std::optional<bool> answer = askInstallAlert ? askInstallAlert(app) : std::nullopt;
+            if (answer) {
+                removeSubs = *answer;
             } else {
                 removeMain = false;
                 removeSubs = false;
             }
         } else {
-            const std::wstring text =
-                app.m_languages.FormatString(1047, app.m_packages.front()->m_productName.c_str());
+            const std::wstring text = app.m_languages.FormatString(
+                strings::kInstalledElsewhere, app.m_packages.front()->m_productName.c_str());
             removeMain = app.ShowMessage(text, MB_ICONEXCLAMATION | MB_OKCANCEL) == IDOK;
         }
         if (!removeMain && !removeSubs) {

@@ -2,10 +2,19 @@
 // confirmed by the user (unless the run is quiet) and removed before the wizard starts.
 #pragma once
 
+#include <functional>
+#include <optional>
+
 namespace quentry {
 
 class CSetupApp;
 
-void HandleInstalledElsewhere(CSetupApp& app);
+// Asks the user, with more than one package, whether the packages installed elsewhere are to be
+// removed (the Install Alert): none when the user declines, else whether the sub-packages go too.
+using InstallAlertQuestion = std::function<std::optional<bool>(CSetupApp&)>;
+
+// The question is asked only in a run that is not quiet; without a question nothing is removed
+// (as when the user declines).
+void HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askInstallAlert);
 
 } // namespace quentry

@@ -94,11 +94,21 @@ int RemoveOtherInstallation(CSetupApp& app, SetupPackage& package, int uiLevel) 
     if (installer.GetProductInfo(package.m_productCode, L"InstallSource", source) != ERROR_SUCCESS) {
         return MsiFileNotFound;
     }
-    const std::vector<std::wstring> databases = FolderPath(source).ListFiles(L"*.msi");
+    // Only a full path names the folder the product came from: an empty or relative one would be
+    // looked up in the current folder, where any database may lie.
+    const FolderPath sourceFolder(source);
+    if (source.empty() || !sourceFolder.IsAcceptable() || sourceFolder.Prefix().empty() ||
+        !sourceFolder.IsRooted()) {
+        app.WriteLogLine(LogInfo, L"The installation source of package %s is not a usable folder.",
+                         package.m_productName.c_str());
+        return MsiFileNotFound;
+    }
+    const std::vector<std::wstring> databases = sourceFolder.ListFiles(L"*.msi");
     if (databases.size() != 1) {
         return MsiFileNotFound;
     }
-    UpdateUninstallEntry(app, package, UninstallEntryPhase::PrepareRemove);
+    UpdateUninstallEntry(installer, package.UninstallRequest(), UninstallEntryPhase::PrepareRemove,
+                         app.m_log.Sink());
     app.m_log.HandToInstaller(installer);
     installer.SetInternalUI(static_cast<INSTALLUILEVEL>(uiLevel));
     INSTALLUI_HANDLERW previous = installer.SetExternalUI(IgnoreProgress, INSTALLLOGMODE_PROGRESS, nullptr);
@@ -108,6 +118,10 @@ int RemoveOtherInstallation(CSetupApp& app, SetupPackage& package, int uiLevel) 
     if (result == ERROR_SUCCESS) {
         package.m_installed = false;
         package.m_installedFromOtherPackage = false;
+    } else {
+        // The product stays: its entry goes back to the state it had before the removal began.
+        UpdateUninstallEntry(installer, package.UninstallRequest(),
+                             UninstallEntryPhase::RollBackPrepareRemove, app.m_log.Sink());
     }
     return static_cast<int>(result);
 }

@@ -8,18 +8,29 @@
 
 namespace quentry {
 
+namespace {
+
+// The first failure of the catalogue is the one the run reports; later ones are only logged.
+void RecordFailure(CSetupApp& app, SetupResultCode code) {
+    if (app.m_result.code == Success) {
+        app.SetSetupResult(code);
+    }
+}
+
+} // namespace
+
 void BuildCatalogue(CSetupApp& app) {
     app.m_packages.clear();
     const int64_t count = ParsePackageCount(ReadPackageString(app, L"PACKAGE_COUNT"));
     if (count > kMaxPackageCount) {
         // Not a count any build of ours writes: the resources are damaged.
-        app.WriteLog(1, L"RNX (c): Installer claims %d packages, more than the %d a build can hold.\r\n",
-                     static_cast<int>(std::min<int64_t>(count, INT32_MAX)), kMaxPackageCount);
-        app.SetSetupResult(InstallerCorrupted);
+        app.WriteLogLine(LogError, L"Installer claims %d packages, more than the %d a build can hold.",
+                         static_cast<int>(std::min<int64_t>(count, INT32_MAX)), kMaxPackageCount);
+        RecordFailure(app, InstallerCorrupted);
         return;
     }
     if (count <= 0) {
-        app.WriteLog(3, L"RNX (c): This is a legacy installer that doesn't contain package information.\r\n");
+        app.WriteLogLine(LogInfo, L"This is a legacy installer that doesn't contain package information.");
         app.m_legacyLayout = true;
         app.m_packageCount = 1;
         app.m_packages.push_back(std::make_unique<SetupPackage>(app, L"PRODUCTNAME", L"PRODUCTCODE",
@@ -27,7 +38,7 @@ void BuildCatalogue(CSetupApp& app) {
         return;
     }
     app.m_packageCount = static_cast<int32_t>(count);
-    app.WriteLog(3, L"RNX (c): Installer contains %d packages.\r\n", app.m_packageCount);
+    app.WriteLogLine(LogInfo, L"Installer contains %d packages.", app.m_packageCount);
     app.m_legacyLayout = false;
     const std::vector<std::wstring> patterns = app.m_commandLine.SubPackagePatterns();
     const bool none = patterns.size() == 1 && EqualsNoCase(patterns.front(), L"none");
@@ -36,14 +47,14 @@ void BuildCatalogue(CSetupApp& app) {
             app, Format(L"PRODUCT_NAME_%d", n), Format(L"PRODUCT_CODE_%d", n), Format(L"PACKAGE_CODE_%d", n),
             Format(L"PACKAGE_%d", n), Format(L"PACKAGE_%d_%%s", n), n == 0));
         SetupPackage& package = *app.m_packages.back();
-        app.WriteLog(3, L"RNX (c): Initialized state for package %s.\r\n", package.m_productName.c_str());
+        app.WriteLogLine(LogInfo, L"Initialized state for package %s.", package.m_productName.c_str());
         if (package.m_packageCode.empty()) {
-            app.SetSetupResult(EmptyPackageCode);
+            RecordFailure(app, EmptyPackageCode);
         } else if (!IsBracedGuid(package.m_packageCode)) {
             // Not a code any build writes; as a folder name it could point outside the data folder.
-            app.WriteLog(1, L"RNX (c): Package code %s of package %s is not a GUID.\r\n",
-                         package.m_packageCode.c_str(), package.m_productName.c_str());
-            app.SetSetupResult(InstallerCorrupted);
+            app.WriteLogLine(LogError, L"Package code %s of package %s is not a GUID.",
+                             package.m_packageCode.c_str(), package.m_productName.c_str());
+            RecordFailure(app, InstallerCorrupted);
         }
         if (n > 0) {
             ApplySubPackagePatterns(app, package, patterns, none);

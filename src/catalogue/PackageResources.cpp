@@ -1,4 +1,5 @@
 #include "catalogue/PackageResources.h"
+#include "common/StringIds.h"
 
 #include "common/WideText.h"
 #include "launcher/SetupApp.h"
@@ -31,32 +32,22 @@ HRSRC FindInfo(HMODULE module, const std::wstring& name, LANGID language) {
 
 } // namespace
 
-std::optional<std::span<const BYTE>> FindPackageResource(HMODULE module, const std::wstring& name,
-                                                         LANGID language) {
-    HRSRC info = FindInfo(module, name, language);
-    if (info == nullptr) {
-        return std::nullopt;
+ResourceKind PackageResourceKind(const std::wstring& name) {
+    if (EqualsNoCase(name, L"PROPERTIES")) {
+        return ResourceKind::LongText;
     }
-    const DWORD size = ::SizeofResource(module, info);
-    HGLOBAL loaded = ::LoadResource(module, info);
-    const auto* data = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
-    if (data == nullptr) {
-        return std::span<const BYTE>();
-    }
-    return std::span<const BYTE>(data, size);
+    const bool cabinetOrTransform =
+        EqualsNoCase(name, L"PACKAGE") ||
+        (StartsWithNoCase(name, L"PACKAGE_") && name.size() > 8 && name[8] >= L'0' && name[8] <= L'9');
+    return cabinetOrTransform ? ResourceKind::Binary : ResourceKind::ShortText;
 }
 
-std::wstring ResourceText(std::span<const BYTE> bytes) {
-    std::wstring text;
-    text.reserve(bytes.size() / 2);
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const wchar_t c = static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8));
-        if (c == L'\0') {
-            break;
-        }
-        text.push_back(c);
-    }
-    return text;
+ResourceBytes FindPackageResource(HMODULE module, const std::wstring& name, LANGID language) {
+    return ReadResource(module, FindInfo(module, name, language), PackageResourceKind(name), name);
+}
+
+bool HasPackageResource(HMODULE module, const wchar_t* name, LANGID language) {
+    return ::FindResourceExW(module, MAKEINTRESOURCEW(kPackageResourceType), name, language) != nullptr;
 }
 
 int64_t ParsePackageCount(const std::wstring& text) {
@@ -78,15 +69,17 @@ int64_t ParsePackageCount(const std::wstring& text) {
 }
 
 bool IsMultiLanguageBuild(HMODULE module) {
-    return ::FindResourceExW(module, MAKEINTRESOURCEW(kPackageResourceType), L"PACKAGE_0_1031", 1031) !=
-           nullptr;
+    return HasPackageResource(module, L"PACKAGE_0_1031", 1031);
 }
 
 bool ValidateResourceLayout(HMODULE module) {
+    if (!ResourceDirectoryIsSound(module)) {
+        return false;
+    }
     const bool multiLanguage = IsMultiLanguageBuild(module);
     const LANGID strings = multiLanguage ? kResourceEnglish : 0;
     auto exists = [module](const std::wstring& name, LANGID language) {
-        return FindInfo(module, name, language) != nullptr;
+        return FindPackageResource(module, name, language).IsFound();
     };
     for (const wchar_t* name : {L"OS", L"MINIMUM_MSI", L"PACKAGE_COUNT"}) {
         if (!exists(name, strings)) {
@@ -97,6 +90,15 @@ bool ValidateResourceLayout(HMODULE module) {
     const int64_t count = countText ? ParsePackageCount(ResourceText(*countText)) : 0;
     if (count > kMaxPackageCount) {
         return false;
+    }
+    if (count <= 0) {
+        // Without a package count the build is read as a legacy one: its one package must be there.
+        for (const wchar_t* name : {L"PRODUCTNAME", L"PRODUCTCODE", L"PACKAGECODE"}) {
+            if (!exists(name, strings)) {
+                return false;
+            }
+        }
+        return exists(L"PACKAGE", 0);
     }
     for (const wchar_t* name : {L"PRODUCT_NAME", L"PRODUCT_CODE", L"PACKAGE_CODE"}) {
         for (int64_t n = 0; n < count; ++n) {
@@ -128,10 +130,18 @@ std::wstring ReadPackageString(CSetupApp& app, const std::wstring& name) {
     if (bytes) {
         return ResourceText(*bytes);
     }
+    if (bytes.IsDamaged()) {
+        app.WriteLogLine(LogError, L"%s", bytes.problem.c_str());
+        if (app.m_result.code == Success) {
+            app.SetSetupResult(InstallerCorrupted);
+        }
+        return {};
+    }
     if (multiLanguage) {
         return {};
     }
-    app.ShowMessage(app.m_languages.FormatString(2, name.c_str()), MB_ICONEXCLAMATION | MB_OK);
+    app.ShowMessage(app.m_languages.FormatString(strings::kResourceMissing, name.c_str()),
+                    MB_ICONEXCLAMATION | MB_OK);
     // The build is incomplete: the run must not end as a success. The message has been shown.
     if (app.m_result.code == Success) {
         app.m_result = SetupResult{InstallerCorrupted, 0, true};

@@ -31,18 +31,18 @@ void ApplySubPackagePatterns(CSetupApp& app, SetupPackage& package, const std::v
     for (const std::wstring& pattern : patterns) {
         if (package.m_productName.find(pattern) != std::wstring::npos) {
             matched = true;
-            app.WriteLog(3, L"RNX (c): Avoid skipping of sub-package %s due to pattern '%s'.\r\n",
-                         package.m_productName.c_str(), pattern.c_str());
+            app.WriteLogLine(LogInfo, L"Avoid skipping of sub-package %s due to pattern '%s'.",
+                             package.m_productName.c_str(), pattern.c_str());
         }
     }
     if (none || !matched) {
-        app.WriteLog(3, L"RNX (c): skipped handling of package %s due to command line argument.\r\n",
-                     package.m_productName.c_str());
+        app.WriteLogLine(LogInfo, L"skipped handling of package %s due to command line argument.",
+                         package.m_productName.c_str());
         package.m_selected = false;
         return;
     }
-    app.WriteLog(3, L"RNX (c): set default handling of package %s due to command line argument.\r\n",
-                 package.m_productName.c_str());
+    app.WriteLogLine(LogInfo, L"set default handling of package %s due to command line argument.",
+                     package.m_productName.c_str());
     package.m_selected = true;
 }
 

@@ -39,3 +39,21 @@ SetupPackage::SetupPackage(CSetupApp& owner, const std::wstring& nameResource,
 }
 
 } // namespace quentry
+
+namespace quentry {
+
+UninstallEntryRequest SetupPackage::UninstallRequest() const {
+    const CSetupApp& app = *m_owner;
+    UninstallEntryRequest request;
+    request.productCode = m_productCode;
+    request.productName = m_productName;
+    request.folder = m_folder;
+    request.is64BitPackage = app.m_is64BitPackage;
+    request.oldWindows = app.m_osMajorVersion < 6 || (app.m_osMajorVersion == 6 && app.m_osMinorVersion == 0);
+    if (app.m_multiLanguageResources && app.m_languages.Current()) {
+        request.languageSuffix = L" lang=" + app.m_languages.Current()->englishName;
+    }
+    return request;
+}
+
+} // namespace quentry

@@ -2,6 +2,8 @@
 // installed, whether it takes part in this run, and where it is unpacked.
 #pragma once
 
+#include "engine/UninstallRegistration.h"
+
 #include <string>
 
 namespace quentry {
@@ -17,6 +19,8 @@ public:
                  const std::wstring& transformResourcePattern, bool isMain);
 
     CSetupApp& Owner() const { return *m_owner; }
+    // What an update of the uninstall entry needs of this package and its run.
+    UninstallEntryRequest UninstallRequest() const;
 
     bool m_isMain;
     std::wstring m_productName;

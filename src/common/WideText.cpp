@@ -5,30 +5,59 @@
 
 namespace quentry {
 
-std::string ToCodePage(std::wstring_view text, UINT codePage) {
+namespace {
+
+std::string Narrow(std::wstring_view text, UINT codePage, bool exact) {
     if (text.empty()) {
         return {};
     }
-    int size = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                     nullptr, nullptr);
-    std::string result(size > 0 ? size : 0, '\0');
-    if (size > 0) {
-        ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                              nullptr, nullptr);
+    // The UTF-8 code page takes neither the composite check nor a default-character report.
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = exact && !utf8 ? WC_COMPOSITECHECK : 0;
+    BOOL usedDefault = FALSE;
+    BOOL* usedDefaultReport = exact && !utf8 ? &usedDefault : nullptr;
+    const int size = ::WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, usedDefaultReport);
+    if (size <= 0 || usedDefault) {
+        return {};
     }
+    std::string result(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), result.data(), size,
+                          nullptr, nullptr);
     return result;
 }
 
-std::wstring FromCodePage(std::string_view text, UINT codePage) {
+std::wstring Widen(std::string_view text, UINT codePage, bool exact) {
     if (text.empty()) {
         return {};
     }
-    int size = ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(size > 0 ? size : 0, L'\0');
-    if (size > 0) {
-        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
+    const DWORD flags = exact ? MB_ERR_INVALID_CHARS : 0;
+    const int size =
+        ::MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (size <= 0) {
+        return {};
     }
+    std::wstring result(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), result.data(), size);
     return result;
+}
+
+} // namespace
+
+std::string ToCodePage(std::wstring_view text, UINT codePage) {
+    return Narrow(text, codePage, false);
+}
+
+std::wstring FromCodePage(std::string_view text, UINT codePage) {
+    return Widen(text, codePage, false);
+}
+
+std::string ToCodePageExact(std::wstring_view text, UINT codePage) {
+    return Narrow(text, codePage, true);
+}
+
+std::wstring FromCodePageExact(std::string_view text, UINT codePage) {
+    return Widen(text, codePage, true);
 }
 
 std::string ToUtf8(std::wstring_view text) {

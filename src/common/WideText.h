@@ -14,6 +14,11 @@ std::string ToUtf8(std::wstring_view text);
 std::wstring FromUtf8(std::string_view text);
 std::string ToCodePage(std::wstring_view text, UINT codePage);
 std::wstring FromCodePage(std::string_view text, UINT codePage);
+// Exact conversions: a text the code page cannot carry as it is (a character without its own
+// code, which would become a best fit or the default character; an invalid byte sequence) gives
+// the empty string.
+std::string ToCodePageExact(std::wstring_view text, UINT codePage);
+std::wstring FromCodePageExact(std::string_view text, UINT codePage);
 
 // printf-style formatting with the platform's wide conventions (%s takes a wide string). The
 // buffer starts at 256 characters and doubles until the text fits.

@@ -2,12 +2,13 @@
 // uninstall entry runs a copy of the launcher, so that changes and removals go through it again.
 #pragma once
 
+#include "common/LogSink.h"
+
 #include <string>
 
 namespace quentry {
 
-class CSetupApp;
-class SetupPackage;
+class IWindowsInstaller;
 
 enum class UninstallEntryPhase {
     Perform = 0,
@@ -20,6 +21,21 @@ enum class UninstallEntryPhase {
 // text is not a braced GUID of 38 characters.
 std::wstring PackGuid(const std::wstring& guid);
 
-void UpdateUninstallEntry(CSetupApp& app, const SetupPackage& package, UninstallEntryPhase phase);
+// What the update needs to know of the package and the run.
+struct UninstallEntryRequest {
+    std::wstring productCode;
+    std::wstring productName;
+    // The package's unpack folder, where the launcher's copy goes; empty when there is none.
+    std::wstring folder;
+    // The entry is in the 64-bit registry view.
+    bool is64BitPackage = false;
+    // Windows before 6.1, where the advertised product name is changed as well.
+    bool oldWindows = false;
+    // " lang=<English name of the wizard language>" for a multilingual launcher, else empty.
+    std::wstring languageSuffix;
+};
+
+void UpdateUninstallEntry(IWindowsInstaller& installer, const UninstallEntryRequest& request,
+                          UninstallEntryPhase phase, const LogSink& log);
 
 } // namespace quentry

@@ -10,18 +10,7 @@ namespace quentry {
 namespace {
 
 std::wstring Decode(std::string_view text, UINT codePage) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
-                                           static_cast<int>(text.size()), nullptr, 0);
-    if (size <= 0) {
-        return {};
-    }
-    std::wstring result(static_cast<size_t>(size), L'\0');
-    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                          result.data(), size);
-    return result;
+    return FromCodePageExact(text, codePage);
 }
 
 bool HoldsForbiddenCharacter(std::wstring_view name) {

@@ -1,5 +1,7 @@
 #include "extraction/CabinetImage.h"
 
+#include "common/ResourceReader.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -20,18 +22,14 @@ CabinetImage::CabinetImage(std::span<const BYTE> bytes) : m_present(true) {
 }
 
 CabinetImage CabinetImage::FromResource(HMODULE module, const std::wstring& name, WORD language) {
-    HRSRC info = ::FindResourceExW(module, MAKEINTRESOURCEW(kResourceType), name.c_str(), language);
-    if (info == nullptr) {
+    const ResourceBytes resource = ReadResource(module, MAKEINTRESOURCEW(kPackageResourceType), name.c_str(),
+                                                language, ResourceKind::Binary);
+    if (resource.status == ResourceStatus::Missing) {
         return {};
     }
-    // A loaded resource belongs to the module's image: it needs no release.
-    HGLOBAL loaded = ::LoadResource(module, info);
-    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
-    if (data == nullptr) {
-        return {};
-    }
-    const DWORD size = ::SizeofResource(module, info);
-    return CabinetImage(std::span<const BYTE>(static_cast<const BYTE*>(data), size));
+    // A resource whose size does not fit its image is there, but holds no usable cabinet. A loaded
+    // resource belongs to the module's image: it needs no release.
+    return CabinetImage(resource.bytes);
 }
 
 uint32_t CabinetImage::Read(uint32_t position, void* buffer, uint32_t count) const {

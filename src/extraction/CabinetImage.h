@@ -3,6 +3,8 @@
 // the cabinet and never reads beyond the bytes it was given.
 #pragma once
 
+#include "common/ResourceReader.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -14,9 +16,6 @@ namespace quentry {
 
 class CabinetImage {
 public:
-    // The type of the resources that carry cabinet images.
-    static constexpr WORD kResourceType = 40;
-
     // No image.
     CabinetImage() = default;
     // The image held in bytes, which must stay in place while the image is used.

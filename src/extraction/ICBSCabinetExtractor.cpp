@@ -1,5 +1,7 @@
 #include "extraction/ICBSCabinetExtractor.h"
 
+#include "common/WideText.h"
+
 #include "extraction/CabinetCallbacks.h"
 
 #include <atomic>
@@ -10,23 +12,7 @@ namespace {
 // The library's interface is narrow: text in the ANSI code page. A name that cannot be
 // converted exactly becomes no name.
 std::string ToAnsi(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const UINT codePage = ::GetACP();
-    // The UTF-8 code page takes neither the composite check nor a default-character report.
-    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_COMPOSITECHECK;
-    BOOL usedDefault = FALSE;
-    BOOL* usedDefaultReport = codePage == CP_UTF8 ? nullptr : &usedDefault;
-    const int size = ::WideCharToMultiByte(codePage, flags, text.c_str(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, usedDefaultReport);
-    if (size <= 0 || usedDefault) {
-        return {};
-    }
-    std::string result(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(codePage, flags, text.c_str(), static_cast<int>(text.size()), result.data(), size,
-                          nullptr, nullptr);
-    return result;
+    return ToCodePageExact(text, ::GetACP());
 }
 
 std::wstring WithoutTrailingBackslash(std::wstring folder) {

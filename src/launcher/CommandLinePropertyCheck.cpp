@@ -1,4 +1,5 @@
 #include "launcher/CommandLinePropertyCheck.h"
+#include "common/StringIds.h"
 
 #include "common/WideText.h"
 #include "servers/ServerPropertyCheck.h"
@@ -6,8 +7,6 @@
 namespace quentry {
 
 namespace {
-
-constexpr unsigned kUnsupportedPropertyId = 1277;
 
 bool IsServerProperty(const std::vector<UsagePropertyGroup>& groups, std::wstring_view name) {
     for (const UsagePropertyGroup& group : groups) {
@@ -41,7 +40,7 @@ PropertyCheckResult CheckCommandLineProperties(const std::vector<std::wstring>& 
             }
             continue;
         }
-        result.warnings.push_back(languages.FormatString(kUnsupportedPropertyId, name.c_str()));
+        result.warnings.push_back(languages.FormatString(strings::kUnsupportedProperty, name.c_str()));
     }
     return result;
 }

@@ -2,7 +2,7 @@
 // properties this executable knows.
 #pragma once
 
-#include "launcher/LanguageTable.h"
+#include "common/LanguageTable.h"
 #include "launcher/UsageModel.h"
 
 #include <string>

@@ -84,9 +84,24 @@ void LauncherLog::WriteText(int level, std::wstring_view text) {
     ::FlushFileBuffers(m_file.Get());
 }
 
+void LauncherLog::WriteLine(int level, std::wstring_view text) {
+    if (level > m_level) {
+        return;
+    }
+    std::wstring line(kLauncherLineTag);
+    line.append(text);
+    line += L"\r\n";
+    WriteText(level, line);
+}
+
+LogSink LauncherLog::Sink() {
+    return [this](int level, std::wstring_view line) { WriteLine(level, line); };
+}
+
 void LauncherLog::HandToInstaller(IWindowsInstaller& installer) {
+    m_handedToInstaller = true;
     if (m_file) {
-        WriteText(1, L"\r\n");
+        WriteText(LogError, L"\r\n");
         Close();
     }
     if (m_fileName.empty()) {

@@ -2,6 +2,7 @@
 // line, shared with the installer for the duration of every installer call.
 #pragma once
 
+#include "common/LogSink.h"
 #include "common/UniqueHandle.h"
 
 #include <cstdarg>
@@ -39,12 +40,18 @@ public:
     void WriteV(int level, const wchar_t* format, va_list arguments);
     // Text written as it stands (no format directives).
     void WriteText(int level, std::wstring_view text);
+    // A launcher line: the tag, the text as it stands, a line break.
+    void WriteLine(int level, std::wstring_view text);
+    // A sink for lower layers that writes their lines as launcher lines into this log.
+    LogSink Sink();
 
     // Before an installer call: an empty line, then the file is closed and the installer logs
     // with the /L mode bits. TakeBackFromInstaller after the call appends what the installer
     // wrote and re-opens the file for the launcher.
     void HandToInstaller(IWindowsInstaller& installer);
     void TakeBackFromInstaller(IWindowsInstaller& installer);
+    // The log was handed to the installer at least once: an installer call has been made.
+    bool WasHandedToInstaller() const { return m_handedToInstaller; }
 
 private:
     void AppendInstallerLog();
@@ -58,6 +65,7 @@ private:
     // The installer writes into a file of its own per call (on some platforms the installer does
     // not append to an existing log); its text is added to the log when the launcher takes it back.
     std::wstring m_installerLogName;
+    bool m_handedToInstaller = false;
 };
 
 } // namespace quentry

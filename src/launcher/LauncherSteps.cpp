@@ -4,6 +4,7 @@
 #include "launcher/SetupApp.h"
 #include "launcher/SystemChecks.h"
 #include "launcher/Usage.h"
+#include "wizard/AlreadyInstalledDialog.h"
 
 namespace quentry {
 
@@ -23,7 +24,7 @@ LauncherSteps LauncherSteps::Default() {
     steps.mainProductName = [](CSetupApp& app) { return ReadPackageString(app, L"PRODUCT_NAME_0"); };
     steps.buildCatalogue = [](CSetupApp& app) {
         BuildCatalogue(app);
-        HandleInstalledElsewhere(app);
+        HandleInstalledElsewhere(app, AskInstallAlert);
     };
     return steps;
 }

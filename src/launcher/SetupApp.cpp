@@ -1,24 +1,20 @@
 #include "launcher/SetupApp.h"
+#include "common/StringIds.h"
 
+#include "catalogue/PackageResources.h"
+#include "catalogue/SetupPackage.h"
+#include "common/ResourceReader.h"
+#include "common/SystemText.h"
 #include "common/WideText.h"
 #include "engine/WindowsInstaller.h"
 #include "launcher/Console.h"
 
+#include <exception>
 #include <vector>
 
 namespace quentry {
 
 namespace {
-
-CSetupApp* g_app = nullptr;
-
-constexpr unsigned kDefaultTitleId = 57344;
-constexpr unsigned kTitleWithProductId = 1;
-constexpr WORD kPackageResourceType = 40;
-
-bool HasPackageResource(HMODULE module, const wchar_t* name, LANGID language) {
-    return ::FindResourceExW(module, MAKEINTRESOURCEW(kPackageResourceType), name, language) != nullptr;
-}
 
 std::wstring LocalTimeText() {
     SYSTEMTIME now;
@@ -28,10 +24,6 @@ std::wstring LocalTimeText() {
 }
 
 } // namespace
-
-CSetupApp* TheApp() {
-    return g_app;
-}
 
 std::wstring ModuleFileVersion(HMODULE module) {
     wchar_t path[MAX_PATH * 4] = {};
@@ -57,25 +49,24 @@ CSetupApp::CSetupApp(std::wstring_view commandLine, IWindowsInstaller& installer
                      HMODULE resources)
     : m_languages(resources), m_installer(installer), m_steps(std::move(steps)),
       m_resources(resources ? resources : ::GetModuleHandleW(nullptr)),
-      m_mainThreadId(::GetCurrentThreadId()) {
-    g_app = this;
-    m_title = LanguageTable::LoadStringIn(m_resources, kDefaultTitleId, ::GetUserDefaultUILanguage());
+      m_mainThreadId(::GetCurrentThreadId()), m_resourcesSound(ResourceDirectoryIsSound(m_resources)) {
+    if (m_resourcesSound) {
+        m_title =
+            LanguageTable::LoadStringNear(m_resources, strings::kDefaultTitle, ::GetUserDefaultUILanguage());
+    }
     if (m_title.empty()) {
-        m_title = m_languages.LoadString(kDefaultTitleId);
+        m_title = m_languages.LoadString(strings::kDefaultTitle);
     }
     m_commandLineText = TextAfterProgramName(commandLine);
     m_commandLine.ParseCommandLine(commandLine);
     m_log.Configure(m_commandLine.m_logFileName, m_commandLine.m_logMode, m_commandLine.m_logAttributes);
     m_log.Open((m_commandLine.m_logAttributes & 1) == 0);
-    m_log.WriteText(1, L"=== Quentry started: " + LocalTimeText() + L" Build type: SHIP ANSI " +
-                           ModuleFileVersion(m_resources) + L"\r\n");
+    m_log.WriteText(LogError, L"=== Quentry started: " + LocalTimeText() + L" Build type: SHIP ANSI " +
+                                  (m_resourcesSound ? ModuleFileVersion(m_resources) : L"0.0.0.0") + L"\r\n");
 }
 
 CSetupApp::~CSetupApp() {
     m_log.Close();
-    if (g_app == this) {
-        g_app = nullptr;
-    }
 }
 
 void CSetupApp::WriteLog(int level, const wchar_t* format, ...) {
@@ -85,11 +76,24 @@ void CSetupApp::WriteLog(int level, const wchar_t* format, ...) {
     va_end(arguments);
 }
 
+void CSetupApp::WriteLogLine(int level, const wchar_t* format, ...) {
+    if (level > m_log.Level()) {
+        return;
+    }
+    va_list arguments;
+    va_start(arguments, format);
+    const std::wstring text = FormatV(format, arguments);
+    va_end(arguments);
+    m_log.WriteLine(level, text);
+}
+
 bool CSetupApp::InitInstance() {
     // The command line as it was given (it may hold '%': written verbatim).
-    m_log.WriteText(2, L"RNX (c): CommandLine: " + std::wstring(m_commandLineText) + L"\r\n");
-    ChooseLanguage();
-    if (m_steps.buildUsageModel) {
+    m_log.WriteLine(LogWarning, L"CommandLine: " + std::wstring(m_commandLineText));
+    if (m_resourcesSound) {
+        ChooseLanguage();
+    }
+    if (m_resourcesSound && m_steps.buildUsageModel) {
         m_steps.buildUsageModel(*this);
     }
     if (RunStartupBranches()) {
@@ -103,7 +107,7 @@ bool CSetupApp::InitInstance() {
 
 void CSetupApp::ChooseLanguage() {
     m_languages.SelectByName(L"English");
-    m_multiLanguageResources = HasPackageResource(m_resources, L"PACKAGE_0_1031", 1031);
+    m_multiLanguageResources = IsMultiLanguageBuild(m_resources);
     if (m_multiLanguageResources) {
         if (!m_commandLine.m_language.empty()) {
             m_languages.SelectByName(m_commandLine.m_language);
@@ -130,11 +134,18 @@ bool CSetupApp::RunStartupBranches() {
     const bool propertiesOk = !m_steps.checkProperties || m_steps.checkProperties(*this, propertyErrors);
 
     if (m_commandLine.m_validateOnly) {
-        m_log.WriteText(3, L"Validation if all necessary resources have been compiled into setup.");
+        m_log.WriteText(LogInfo, L"Validation if all necessary resources have been compiled into setup.");
         if (m_steps.validateResources && !m_steps.validateResources(*this)) {
-            m_log.WriteText(1, L"Validation failed!");
+            m_log.WriteText(LogError, L"Validation failed!");
             m_result = SetupResult{InstallerCorrupted, 0, true};
         }
+        return false;
+    }
+    if (!m_resourcesSound) {
+        // Every later step reads the resources; the platform's resource functions trust their
+        // directory, so none of them may see it.
+        m_log.WriteLine(LogError, L"The resource directory of this installer is damaged.");
+        SetSetupResult(InstallerCorrupted);
         return false;
     }
     if (m_commandLine.m_showHelp || m_commandLine.m_invalidSyntax) {
@@ -145,18 +156,19 @@ bool CSetupApp::RunStartupBranches() {
         return false;
     }
     if (m_steps.checkWindowsVersion && !m_steps.checkWindowsVersion(*this)) {
-        WriteLog(2, L"RNX (c): Setup not allowed to run on %s\r\n", m_osName.c_str());
+        WriteLogLine(LogWarning, L"Setup not allowed to run on %s", m_osName.c_str());
         if (!IsQuiet()) {
-            ShowMessage(m_languages.FormatString(10, m_osName.c_str(), m_minimumOsName.c_str()),
+            ShowMessage(m_languages.FormatString(strings::kWindowsNotAllowed, m_osName.c_str(),
+                                                 m_minimumOsName.c_str()),
                         MB_ICONERROR);
         }
         SetSetupResult(IncompatibleWindows);
         return false;
     }
     if (m_steps.hasDirect2D && !m_steps.hasDirect2D(*this)) {
-        m_log.WriteText(2, L"No Direct2D found on this machine.");
+        m_log.WriteText(LogWarning, L"No Direct2D found on this machine.");
         if (!IsQuiet()) {
-            ShowMessage(m_languages.LoadString(66), MB_ICONERROR);
+            ShowMessage(m_languages.LoadString(strings::kNoDirect2D), MB_ICONERROR);
         }
         SetSetupResult(Direct2DMissing);
         return false;
@@ -169,12 +181,12 @@ bool CSetupApp::RunStartupBranches() {
         return false;
     }
     if (m_steps.isAnotherLauncherRunning && m_steps.isAnotherLauncherRunning(*this)) {
-        m_log.WriteText(1, L"RNX (c): Setup already in progress.\r\n");
+        m_log.WriteLine(LogError, L"Setup already in progress.");
         SetSetupResult(AlreadyRunning);
         return false;
     }
     if (m_steps.hasInstallRights && !m_steps.hasInstallRights(*this)) {
-        m_log.WriteText(1, L"RNX (c): User has no sufficient rights to run setup.\r\n");
+        m_log.WriteLine(LogError, L"User has no sufficient rights to run setup.");
         SetSetupResult(NoAdminRights);
         return false;
     }
@@ -184,22 +196,22 @@ bool CSetupApp::RunStartupBranches() {
 void CSetupApp::RealRun() {
     const std::wstring productName =
         m_steps.mainProductName ? m_steps.mainProductName(*this) : std::wstring();
-    m_title = m_languages.FormatString(kTitleWithProductId, productName.c_str());
-    m_log.WriteText(3, L"RNX (c): Reading package information.\r\n");
+    m_title = m_languages.FormatString(strings::kTitleWithProduct, productName.c_str());
+    m_log.WriteLine(LogInfo, L"Reading package information.");
     if (m_steps.buildCatalogue) {
         m_steps.buildCatalogue(*this);
     }
     if (m_result.code != Success) {
         return;
     }
-    m_log.WriteText(3, L"RNX (c): All information collected. Start processing.\r\n");
+    m_log.WriteLine(LogInfo, L"All information collected. Start processing.");
     if (m_steps.runWizard) {
         m_steps.runWizard(*this);
     }
 }
 
 int CSetupApp::ExitInstance() {
-    m_log.WriteText(3, L"RNX (c): entering ExitInstance \r\n");
+    m_log.WriteLine(LogInfo, L"entering ExitInstance ");
     if (m_quitPosted) {
         // Serve what is still queued until the quit request of the start-up sequence arrives.
         MSG message;
@@ -215,8 +227,34 @@ int CSetupApp::ExitInstance() {
     return m_result.code;
 }
 
+int CSetupApp::Run() {
+    try {
+        InitInstance();
+        return ExitInstance();
+    } catch (const std::exception& failure) {
+        return EndAfterUnexpectedFailure(FromCodePage(failure.what(), CP_ACP));
+    } catch (...) {
+        return EndAfterUnexpectedFailure(L"unknown exception");
+    }
+}
+
+int CSetupApp::EndAfterUnexpectedFailure(const std::wstring& what) {
+    // Whatever was half done is not finished: once the installer has been called the machine may
+    // have changed, before that the launcher itself could not go on.
+    const int32_t code = m_log.WasHandedToInstaller() ? InstallationFailed : InstallerCorrupted;
+    m_result = SetupResult{code, 0, true};
+    try {
+        m_log.Open(false);
+        m_log.WriteLine(LogError, L"Unexpected failure, the run ends: " + what);
+        WriteStopBanner();
+    } catch (...) {
+        // Nothing more can be told; the exit code still says it.
+    }
+    return code;
+}
+
 void CSetupApp::WriteStopBanner() {
-    m_log.WriteText(1, L"=== Quentry stopped: " + LocalTimeText() + L"\r\n");
+    m_log.WriteText(LogError, L"=== Quentry stopped: " + LocalTimeText() + L"\r\n");
 }
 
 int CSetupApp::SetSetupResult(int32_t code) {
@@ -229,20 +267,9 @@ std::wstring CSetupApp::ResultText() const {
     if (m_result.installerError == 0) {
         return text;
     }
-    wchar_t* system = nullptr;
-    DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(m_result.installerError), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-        reinterpret_cast<wchar_t*>(&system), 0, nullptr);
-    if (length == 0 || system == nullptr) {
+    const std::wstring systemText = SystemErrorText(static_cast<DWORD>(m_result.installerError));
+    if (systemText.empty()) {
         return text;
-    }
-    std::wstring systemText(system, length);
-    ::LocalFree(system);
-    // The system's texts end with a line break; the log line has its own.
-    while (!systemText.empty() &&
-           (systemText.back() == L'\n' || systemText.back() == L'\r' || systemText.back() == L' ')) {
-        systemText.pop_back();
     }
     return Format(L"%s (%d - %s)", text.c_str(), m_result.installerError, systemText.c_str());
 }
@@ -251,7 +278,7 @@ void CSetupApp::ReportSetupResult() {
     if (m_result.code == Success || m_result.reported) {
         return;
     }
-    WriteLog(3, L"RNX (c): ERROR: %s\r\n", ResultText().c_str());
+    WriteLogLine(LogInfo, L"ERROR: %s", ResultText().c_str());
     if (!IsQuiet()) {
         if (unsigned id = ResultMessageId(m_result.code); id != 0) {
             ShowMessage(m_languages.FormatString(id), MB_ICONEXCLAMATION | MB_OK);

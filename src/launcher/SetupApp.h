@@ -2,9 +2,8 @@
 // log and the result of the run, and runs the start-up sequence and the shutdown.
 #pragma once
 
-#include "catalogue/SetupPackage.h"
+#include "common/LanguageTable.h"
 #include "launcher/CommandLineInfo.h"
-#include "launcher/LanguageTable.h"
 #include "launcher/LauncherLog.h"
 #include "launcher/SetupResult.h"
 #include "launcher/UsageModel.h"
@@ -22,6 +21,7 @@ namespace quentry {
 
 class IWindowsInstaller;
 class CSetupApp;
+class SetupPackage;
 
 // The steps of the start-up sequence that belong to other parts of the launcher. Each has a
 // neutral default (checks pass, nothing to validate, no catalogue, no wizard) until the part
@@ -63,6 +63,9 @@ public:
     bool InitInstance();
     // Shutdown; returns the result code, the process exit code.
     int ExitInstance();
+    // The start-up sequence and the shutdown, with nothing thrown leaving them: an unexpected
+    // failure is logged and ends the run with code 1, or 2 once an installer call was made.
+    int Run();
 
     // Records a launcher result code (any thread); 1603 when code is not 0, else 0.
     int SetSetupResult(int32_t code);
@@ -77,6 +80,8 @@ public:
 
     bool IsQuiet() const { return m_commandLine.IsQuiet(); }
     void WriteLog(int level, const wchar_t* format, ...);
+    // A launcher line, printf-style: the launcher's tag, the text, a line break.
+    void WriteLogLine(int level, const wchar_t* format, ...);
 
     IWindowsInstaller& Installer() { return m_installer; }
     HMODULE ResourceModule() const { return m_resources; }
@@ -97,10 +102,8 @@ public:
     uint32_t m_osMinorVersion = 0;
     uint16_t m_osServicePackMajor = 0;
     uint16_t m_osServicePackMinor = 0;
-    int m_welcomeTextId = 35;
     bool m_is64BitOs = false;
     bool m_is64BitPackage = false;
-    std::wstring m_transforms;
     std::vector<UsageCommand> m_usageCommands;
     std::vector<UsagePropertyGroup> m_serverPropertyGroups;
     bool m_quitPosted = false;
@@ -110,17 +113,17 @@ private:
     bool RunStartupBranches();
     void RealRun();
     void WriteStopBanner();
+    int EndAfterUnexpectedFailure(const std::wstring& what);
 
     IWindowsInstaller& m_installer;
     LauncherSteps m_steps;
     HMODULE m_resources;
     DWORD m_mainThreadId;
+    // The resource directory can be read; when it cannot, nothing is asked of it.
+    bool m_resourcesSound;
     std::wstring m_title;
     std::wstring m_commandLineText;
 };
-
-// The launcher context of the process (null before it is built and after it is gone).
-CSetupApp* TheApp();
 
 // The executable's fixed file version as "major.minor.build.revision".
 std::wstring ModuleFileVersion(HMODULE module);

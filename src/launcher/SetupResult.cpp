@@ -1,4 +1,5 @@
 #include "launcher/SetupResult.h"
+#include "common/StringIds.h"
 
 namespace quentry {
 
@@ -11,20 +12,20 @@ struct ResultRow {
 };
 
 constexpr ResultRow kResults[] = {
-    {InstallerCorrupted, L"Installer is corrupted.", 6},
+    {InstallerCorrupted, L"Installer is corrupted.", strings::kCorrupted},
     {InstallationFailed, L"Installation failed.", 0},
     {UserCancelled, L"User cancelled installation.", 0},
-    {IncompatibleWindows, L"Incompatible Windows Version", 25},
-    {Direct2DMissing, L"Direct 2D not found", 67},
-    {AlreadyRunning, L"Another installer was already running.", 27},
-    {NoAdminRights, L"Installation requires admin rights.", 18},
-    {InstalledElsewhere, L"", 24},
-    {MsiFileNotFound, L"Could not find MSI-file", 60},
-    {Package64On32, L"Installing a 64-bit product on a 32-bit system", 64},
-    {DiskFull, L"Your disk is full.", 1130},
-    {EmptyPackageCode, L"", 1146},
-    {1625, L"", 26},
-    {1633, L"", 63},
+    {IncompatibleWindows, L"Incompatible Windows Version", strings::kPlatformNotSupported},
+    {Direct2DMissing, L"Direct 2D not found", strings::kDirect2DMissing},
+    {AlreadyRunning, L"Another installer was already running.", strings::kAnotherSetupRunning},
+    {NoAdminRights, L"Installation requires admin rights.", strings::kNoRights},
+    {InstalledElsewhere, L"", strings::kOtherVersionInstalled},
+    {MsiFileNotFound, L"Could not find MSI-file", strings::kNoMsiForRemoval},
+    {Package64On32, L"Installing a 64-bit product on a 32-bit system", strings::kPackage64On32},
+    {DiskFull, L"Your disk is full.", strings::kDiskFull},
+    {EmptyPackageCode, L"", strings::kEmptyPackageCode},
+    {1625, L"", strings::kForbiddenByPolicy},
+    {1633, L"", strings::kPackageNotForPlatform},
 };
 
 const ResultRow* FindRow(int32_t code) {

@@ -2,7 +2,7 @@
 // the server products this executable carries.
 #pragma once
 
-#include "launcher/LanguageTable.h"
+#include "common/LanguageTable.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,5 @@
 #include "launcher/UsageText.h"
+#include "common/StringIds.h"
 
 #include <windows.h>
 
@@ -9,9 +10,6 @@ namespace quentry {
 namespace {
 
 constexpr size_t kLastColumn = 79;
-constexpr unsigned kSyntaxTitleId = 1068;
-constexpr unsigned kOptionsTitleId = 1069;
-constexpr unsigned kPropertiesTitleId = 1262;
 
 // The end of the plain token that starts at start: the next blank after its first character, a
 // line break, "%s" or a double quote, whichever comes first.
@@ -83,12 +81,13 @@ std::wstring WrapText(std::wstring_view text, size_t indent, std::optional<std::
 std::wstring UsageText(const LanguageTable& languages, const std::vector<UsageCommand>& commands,
                        const std::vector<UsagePropertyGroup>& groups, const std::wstring& programName) {
     const std::wstring_view program = programName;
-    std::wstring out = L"\r\n" + programName + L" - " + languages.LoadString(kSyntaxTitleId) + L"\r\n\r\n";
+    std::wstring out =
+        L"\r\n" + programName + L" - " + languages.LoadString(strings::kSyntaxTitle) + L"\r\n\r\n";
     for (const UsageCommand& command : commands) {
         out += programName + L" " + command.syntax + L"\n" +
                WrapText(languages.LoadString(command.descriptionId), 4, program) + L"\r\n\r\n";
     }
-    out += languages.LoadString(kOptionsTitleId) + L"\r\n";
+    out += languages.LoadString(strings::kOptionsTitle) + L"\r\n";
     std::set<const UsageOption*> printed;
     for (const UsageCommand& command : commands) {
         for (const auto& option : command.options) {
@@ -99,7 +98,7 @@ std::wstring UsageText(const LanguageTable& languages, const std::vector<UsageCo
                    WrapText(languages.LoadString(option->descriptionId), 8, program) + L"\r\n\r\n";
         }
     }
-    out += WrapText(languages.LoadString(kPropertiesTitleId), 0, std::nullopt) + L"\r\n\r\n";
+    out += WrapText(languages.LoadString(strings::kPropertiesTitle), 0, std::nullopt) + L"\r\n\r\n";
     for (const UsagePropertyGroup& group : groups) {
         out += WrapText(languages.LoadString(group.titleId), 4, std::nullopt) + L"\r\n";
         for (const UsageOption& property : group.properties) {

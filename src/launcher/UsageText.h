@@ -2,7 +2,7 @@
 // to the console's 80 columns.
 #pragma once
 
-#include "launcher/LanguageTable.h"
+#include "common/LanguageTable.h"
 #include "launcher/UsageModel.h"
 
 #include <optional>

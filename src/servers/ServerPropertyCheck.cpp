@@ -1,4 +1,5 @@
 #include "servers/ServerPropertyCheck.h"
+#include "common/StringIds.h"
 
 #include "common/WideText.h"
 
@@ -7,8 +8,6 @@
 namespace quentry {
 
 namespace {
-
-constexpr unsigned kNotNumericId = 1310;
 
 bool IsPortSetting(std::wstring_view name) {
     const size_t underscore = name.find(L'_');
@@ -30,7 +29,7 @@ bool CheckNumericProperty(const LanguageTable& languages, std::wstring_view name
     if (end == text.c_str() + text.size()) {
         return true;
     }
-    errors += languages.FormatString(kNotNumericId, std::wstring(name).c_str());
+    errors += languages.FormatString(strings::kNotNumeric, std::wstring(name).c_str());
     errors += L"\n";
     return false;
 }

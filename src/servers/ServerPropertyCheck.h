@@ -1,7 +1,7 @@
 // The check of server properties given on the command line: the port settings must be numbers.
 #pragma once
 
-#include "launcher/LanguageTable.h"
+#include "common/LanguageTable.h"
 
 #include <string>
 #include <string_view>

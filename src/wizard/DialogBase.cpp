@@ -1,6 +1,6 @@
 #include "wizard/DialogBase.h"
 
-#include "launcher/LanguageTable.h"
+#include "common/LanguageTable.h"
 
 namespace quentry {
 

@@ -5,6 +5,7 @@
 #include "catalogue/InstalledElsewhere.h"
 #include "catalogue/PackageCatalogue.h"
 #include "catalogue/PackageResources.h"
+#include "catalogue/SetupPackage.h"
 #include "engine/WindowsInstaller.h"
 #include "launcher/SetupApp.h"
 #include "support/RecordingInstaller.h"
@@ -35,9 +36,11 @@ struct ModuleDeleter {
 };
 using ModulePtr = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleDeleter>;
 
+// A fixture by name, or any module by its full path.
 inline ModulePtr LoadResources(const std::wstring& name) {
-    return ModulePtr(::LoadLibraryExW(FixtureModule(name + L".dll").c_str(), nullptr,
-                                      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    const std::wstring path = name.find(L':') != std::wstring::npos ? name : FixtureModule(name + L".dll");
+    return ModulePtr(
+        ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
 }
 
 inline UINT Install(const std::wstring& package, const std::wstring& properties = L"") {
@@ -69,7 +72,8 @@ public:
         app->m_languages.SelectByName(L"English");
         BuildCatalogue(*app);
         if (handleInstalledElsewhere) {
-            HandleInstalledElsewhere(*app);
+            // The Install Alert is a window: the tests that need it run the real launcher.
+            HandleInstalledElsewhere(*app, {});
         }
     }
     ~CatalogueRun() {

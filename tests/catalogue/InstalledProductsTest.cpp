@@ -3,7 +3,9 @@
 #include "catalogue/InstalledProducts.h"
 #include "catalogue/SetupPackage.h"
 #include "common/FileUtilities.h"
+#include "common/RegistryKey.h"
 #include "common/WideText.h"
+#include "engine/UninstallRegistration.h"
 #include "engine/WindowsInstaller.h"
 #include "launcher/SetupApp.h"
 #include "support/RecordingInstaller.h"
@@ -113,7 +115,7 @@ protected:
         DropQuitRequests();
     }
     // Installs product B from a source folder of its own, holding the given extra databases.
-    void InstallFromSource(int extraDatabases) {
+    void InstallFromSource(int extraDatabases, const wchar_t* properties = L"") {
         const std::wstring source = scratch.File(L"source");
         ::CreateDirectoryW(source.c_str(), nullptr);
         ASSERT_TRUE(::CopyFileW(PackageFixture(L"CatalogueB").c_str(), (source + L"\\B.msi").c_str(), FALSE));
@@ -122,7 +124,7 @@ protected:
                                     (source + L"\\extra" + std::to_wstring(i) + L".msi").c_str(), FALSE));
         }
         ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-        ASSERT_EQ(::MsiInstallProductW((source + L"\\B.msi").c_str(), L""), 0u);
+        ASSERT_EQ(::MsiInstallProductW((source + L"\\B.msi").c_str(), properties), 0u);
     }
     SetupPackage& Package() {
         app->m_packages.push_back(std::make_unique<SetupPackage>(*app, L"NAME", L"CODE", L"PACKAGECODE",
@@ -157,6 +159,83 @@ TEST_F(RemovalTest, ASourceWithTwoDatabasesLeavesTheProductInstalled) {
     EXPECT_EQ(RemoveOtherInstallation(*app, package, INSTALLUILEVEL_NONE), MsiFileNotFound);
     EXPECT_TRUE(package.m_installed);
     EXPECT_TRUE(IsProductInstalled(installer, kProductB));
+}
+
+// The entry the installer made for product B (an x86 package: the 32-bit view).
+RegistryKey EntryOfB() {
+    RegistryKey key;
+    key.OpenKey(RegistryKey::LocalMachine(),
+                std::wstring(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + kProductB, true,
+                false, KEY_WOW64_32KEY);
+    return key;
+}
+
+TEST_F(RemovalTest, AFailedRemovalGivesTheEntryBackToTheLauncher) {
+    InstallFromSource(0, L"ALLUSERS=1");
+    SetupPackage& package = Package();
+    package.m_folder = scratch.File(L"package");
+    ::CreateDirectoryW(package.m_folder.c_str(), nullptr);
+    UpdateUninstallEntry(installer, package.UninstallRequest(), UninstallEntryPhase::Perform,
+                         app->m_log.Sink());
+    ASSERT_TRUE(EntryOfB().IsOpen());
+    // The database in the installation source is damaged since: the removal fails for real.
+    test::WriteBytes(scratch.File(L"source\\B.msi"), "not an installer database");
+    const int result = RemoveOtherInstallation(*app, package, INSTALLUILEVEL_NONE);
+    EXPECT_NE(result, 0);
+    EXPECT_NE(result, MsiFileNotFound);
+    EXPECT_TRUE(package.m_installed);
+    EXPECT_TRUE(IsProductInstalled(installer, kProductB));
+
+    const RegistryKey entry = EntryOfB();
+    ASSERT_TRUE(entry.IsOpen());
+    DWORD owner = 99;
+    DWORD size = sizeof(owner);
+    ::RegQueryValueExW(entry.Handle(), L"WindowsInstaller", nullptr, nullptr, reinterpret_cast<BYTE*>(&owner),
+                       &size);
+    EXPECT_EQ(owner, 0u);
+    EXPECT_EQ(::RegQueryValueExW(entry.Handle(), L"DisplayIcon", nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    app->m_log.Close();
+    const std::wstring log = test::ReadUtf16(scratch.File(L"run.log"));
+    const size_t prepare = log.find(L"RNX (c): prepare-remove custom installer registry\r\n");
+    const size_t rollBack = log.find(L"RNX (c): roll-back prepare-remove custom installer registry\r\n");
+    ASSERT_NE(prepare, std::wstring::npos) << ToUtf8(log);
+    ASSERT_NE(rollBack, std::wstring::npos) << ToUtf8(log);
+    EXPECT_LT(prepare, rollBack);
+}
+
+// An installation source that names no folder of its own never leads to the current folder, even
+// when that holds exactly one database.
+TEST(InstalledProductsTest, AnEmptyOrRelativeSourceGivesNineAndRunsNothing) {
+    ScratchFolder scratch;
+    test::WriteBytes(scratch.File(L"unrelated.msi"), "x");
+    ::CreateDirectoryW(scratch.File(L"relative").c_str(), nullptr);
+    test::WriteBytes(scratch.File(L"relative\\unrelated.msi"), "x");
+    // The scratch folder without its drive: rooted, but on whatever drive is current.
+    const std::wstring driveRelative = scratch.Path().substr(2) + L"\\";
+    const std::wstring sources[] = {L"", L"relative\\", L".", L"C:relative", driveRelative, L"\\\\"};
+
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(scratch.Path().c_str()));
+    for (const std::wstring& source : sources) {
+        SCOPED_TRACE(ToUtf8(source));
+        test::RecordingInstaller installer;
+        installer.productInfo[{kProductB, L"InstallSource"}] = source;
+        LauncherSteps steps;
+        CSetupApp app(L"quentry.exe /qn", installer, steps);
+        SetupPackage package(app, L"N", L"C", L"P", L"PACKAGE", L"", true);
+        package.m_productCode = kProductB;
+        package.m_installed = true;
+        package.m_installedFromOtherPackage = true;
+        EXPECT_EQ(RemoveOtherInstallation(app, package, INSTALLUILEVEL_NONE), MsiFileNotFound);
+        for (const std::wstring& call : installer.calls) {
+            EXPECT_FALSE(call.starts_with(L"InstallProduct")) << ToUtf8(call);
+        }
+        EXPECT_TRUE(package.m_installed);
+    }
+    ::SetCurrentDirectoryW(previous);
+    DropQuitRequests();
 }
 
 TEST(InstalledProductsTest, NamePartsFindTheVersionInTheProductName) {

@@ -67,6 +67,26 @@ TEST(PackageCatalogueTest, BuildsThreePackagesAgainstReallyInstalledProducts) {
               std::wstring::npos);
 }
 
+// Two packages of one build are damaged in different ways: the run reports the first.
+TEST(PackageCatalogueTest, TheFirstFailureIsTheOneReported) {
+    ScratchFolder scratch;
+    const std::wstring copy = scratch.File(L"damaged.dll");
+    test::WriteBytes(copy, test::ReadBytes(FixtureModule(L"ThreePackages.dll")));
+    HANDLE update = ::BeginUpdateResourceW(copy.c_str(), FALSE);
+    ASSERT_NE(update, nullptr);
+    wchar_t empty[] = L"";
+    wchar_t notAGuid[] = L"..\\elsewhere";
+    ASSERT_TRUE(::UpdateResourceW(update, MAKEINTRESOURCEW(kPackageResourceType), L"PACKAGE_CODE_1", 1033,
+                                  empty, sizeof(empty)));
+    ASSERT_TRUE(::UpdateResourceW(update, MAKEINTRESOURCEW(kPackageResourceType), L"PACKAGE_CODE_2", 1033,
+                                  notAGuid, sizeof(notAGuid)));
+    ASSERT_TRUE(::EndUpdateResourceW(update, FALSE));
+    CatalogueRun run(copy);
+    EXPECT_EQ(run.app->m_result.code, EmptyPackageCode);
+    // The later one is still logged.
+    EXPECT_NE(run.Log().find(L"is not a GUID"), std::wstring::npos);
+}
+
 TEST(PackageCatalogueTest, ReusesAnUnpackFolderHoldingExactlyOneDatabase) {
     const std::wstring folder = DataFolder() + L"\\{7C1A0003-5D2E-4F60-8A7B-9C0D1E2F3B43}";
     test::RemoveTree(folder);

@@ -1,6 +1,6 @@
 #include "launcher/CommandLinePropertyCheck.h"
+#include "common/LanguageTable.h"
 #include "launcher/CommandLineInfo.h"
-#include "launcher/LanguageTable.h"
 #include "launcher/UsageModel.h"
 #include "servers/ServerPropertyCheck.h"
 

@@ -1,11 +1,13 @@
 #include "launcher/SetupApp.h"
 
+#include "common/WideText.h"
 #include "support/RecordingInstaller.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 
 namespace quentry {
 namespace {
@@ -60,6 +62,35 @@ protected:
         return table.LoadString(id);
     }
 };
+
+// A failure nothing below expected (here: memory running out while the catalogue is built) ends
+// the run with a log line and code 1, or 2 once the installer has been called; it never aborts.
+TEST_F(SetupAppTest, NothingThrownLeavesTheRun) {
+    const struct {
+        bool installerCalled;
+        int code;
+    } cases[] = {{false, InstallerCorrupted}, {true, InstallationFailed}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        steps.buildCatalogue = [&](CSetupApp& app) {
+            if (c.installerCalled) {
+                app.m_log.HandToInstaller(installer);
+                app.m_log.TakeBackFromInstaller(installer);
+            }
+            throw std::bad_alloc();
+        };
+        {
+            CSetupApp app(L"\"C:\\x\\quentry.exe\" /qn /L*v \"" + LogPath() + L"\"", installer, steps);
+            EXPECT_EQ(app.Run(), c.code);
+            EXPECT_FALSE(wizardRan);
+        }
+        const std::wstring log = Log();
+        EXPECT_NE(log.find(L"RNX (c): Unexpected failure, the run ends: std::bad_alloc\r\n"),
+                  std::wstring::npos)
+            << ToUtf8(log);
+        EXPECT_NE(log.find(L"=== Quentry stopped: "), std::wstring::npos);
+    }
+}
 
 TEST_F(SetupAppTest, ARealRunReachesTheWizardAndLogsTheWholeSequence) {
     steps.mainProductName = [](CSetupApp&) { return std::wstring(L"Zorvat Brindle Server 2026"); };

@@ -1,7 +1,7 @@
 #include "launcher/UsageModel.h"
 #include "catalogue/MainProductName.h"
+#include "common/LanguageTable.h"
 #include "common/UniqueHandle.h"
-#include "launcher/LanguageTable.h"
 
 #include "support/TestSupport.h"
 

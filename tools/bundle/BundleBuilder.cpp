@@ -6,7 +6,7 @@
 #include "CabinetWriter.h"
 #include "InputFiles.h"
 #include "PackageFacts.h"
-#include "SystemText.h"
+#include "common/SystemText.h"
 #include "common/WideText.h"
 #include "shared/ToolPaths.h"
 

@@ -62,7 +62,7 @@ std::vector<BundleResource> PlanBundleResources(const std::vector<BundlePackage>
     const LANGID strings = StringLanguage(settings);
     auto add = [&](const std::wstring& name, std::vector<BYTE> bytes, LANGID language = 0) {
         resources.push_back(
-            BundleResource{kPackageType, name, language ? language : strings, std::move(bytes)});
+            BundleResource{kPackageResourceType, name, language ? language : strings, std::move(bytes)});
     };
     add(L"OS", TextResource(settings.os));
     add(L"MINIMUM_MSI", TextResource(settings.minimumMsi));

@@ -4,6 +4,7 @@
 
 #include "BundleOptions.h"
 #include "PackageFacts.h"
+#include "common/ResourceReader.h"
 
 #include <windows.h>
 
@@ -38,7 +39,6 @@ struct BundleResource {
     std::vector<BYTE> bytes;
 };
 
-inline constexpr WORD kPackageType = 40;
 inline constexpr wchar_t kProductBitmapName[] = L"IDB_PRODUCT_BITMAP";
 
 // The language every string resource (and the cabinets) of a build is stored under: 1033 in a

@@ -2,8 +2,8 @@
 
 #include "ModuleResources.h"
 #include "ResourceRewriter.h"
-#include "SystemText.h"
 #include "catalogue/PackageResources.h"
+#include "common/SystemText.h"
 #include "common/UniqueHandle.h"
 #include "shared/ShortPathAccess.h"
 #include "shared/TemporaryFile.h"
@@ -95,7 +95,7 @@ bool CheckWrittenFile(const std::wstring& launcher, const std::wstring& path,
     }
     for (const ResourceKey& key : ListAllResources(original.Get())) {
         const auto bytes = ResourceData(original.Get(), key);
-        if (key.type.Matches(MAKEINTRESOURCEW(kPackageType)) || IsPlanned(key, resources) || !bytes ||
+        if (key.type.Matches(MAKEINTRESOURCEW(kPackageResourceType)) || IsPlanned(key, resources) || !bytes ||
             bytes->empty()) {
             continue;
         }
@@ -104,7 +104,7 @@ bool CheckWrittenFile(const std::wstring& launcher, const std::wstring& path,
             return false;
         }
     }
-    for (const ResourceKey& key : ListResources(module.Get(), MAKEINTRESOURCEW(kPackageType))) {
+    for (const ResourceKey& key : ListResources(module.Get(), MAKEINTRESOURCEW(kPackageResourceType))) {
         if (!IsPlanned(key, resources)) {
             error = L"the written launcher still carries the old resource " + key.name.Display();
             return false;
@@ -149,7 +149,7 @@ bool WriteBundleFile(const std::wstring& launcherPath, const std::wstring& outpu
     // The launcher's own package resources (a launcher that is a bundle already) are left out, so
     // that nothing of an earlier build survives under a name this one does not write.
     const auto keep = [](const ResourceKey& key) {
-        return !key.type.Matches(MAKEINTRESOURCEW(kPackageType));
+        return !key.type.Matches(MAKEINTRESOURCEW(kPackageResourceType));
     };
     if (!RewriteResources(launcher, temporary.Path(), keep, resources, error) ||
         !CheckWrittenFile(launcher, temporary.Path(), resources, error)) {

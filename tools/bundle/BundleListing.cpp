@@ -3,8 +3,8 @@
 #include "BundleContent.h"
 #include "CabinetSummary.h"
 #include "ModuleResources.h"
-#include "SystemText.h"
 #include "catalogue/PackageResources.h"
+#include "common/SystemText.h"
 #include "common/WideText.h"
 #include "shared/ShortPathAccess.h"
 #include "shared/ToolPaths.h"
@@ -95,7 +95,8 @@ std::wstring LanguageLine(HMODULE module, bool multiLanguage) {
         return L"Languages: multi-language (strings in 1033, transforms per language; the wizard language is "
                L"chosen at run time)";
     }
-    const std::vector<LANGID> osLanguages = ResourceLanguages(module, MAKEINTRESOURCEW(kPackageType), L"OS");
+    const std::vector<LANGID> osLanguages =
+        ResourceLanguages(module, MAKEINTRESOURCEW(kPackageResourceType), L"OS");
     for (const LanguageName& probe : kProbedLanguages) {
         for (LANGID language : osLanguages) {
             if (language == probe.language) {

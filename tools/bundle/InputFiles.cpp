@@ -1,6 +1,6 @@
 #include "InputFiles.h"
 
-#include "SystemText.h"
+#include "common/SystemText.h"
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
 #include "shared/CompoundFile.h"

@@ -1,5 +1,7 @@
 #include "ModuleResources.h"
 
+#include "common/ResourceReader.h"
+
 namespace quentry::bundle {
 
 namespace {
@@ -47,8 +49,13 @@ bool ResourceName::Matches(LPCWSTR name) const {
 }
 
 UniqueModule LoadResourceModule(const std::wstring& path) {
-    return UniqueModule(
+    UniqueModule module(
         ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    // The platform's resource functions trust the directory: a damaged one is no image to read.
+    if (module && !ResourceDirectoryIsSound(module.Get())) {
+        return UniqueModule();
+    }
+    return module;
 }
 
 std::vector<ResourceKey> ListResources(HMODULE module, LPCWSTR type) {
@@ -71,16 +78,12 @@ std::vector<LANGID> ResourceLanguages(HMODULE module, LPCWSTR type, LPCWSTR name
 
 std::optional<std::span<const BYTE>> ResourceData(HMODULE module, const ResourceKey& key) {
     HRSRC info = ::FindResourceExW(module, key.type.Argument(), key.name.Argument(), key.language);
-    if (info == nullptr) {
+    // Checked against the image before anything is read: a lying size is no resource to copy.
+    const ResourceBytes resource = ReadResource(module, info, ResourceKind::Binary, key.name.Display());
+    if (!resource) {
         return std::nullopt;
     }
-    const DWORD size = ::SizeofResource(module, info);
-    HGLOBAL loaded = ::LoadResource(module, info);
-    const auto* data = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
-    if (data == nullptr) {
-        return size == 0 ? std::optional<std::span<const BYTE>>(std::span<const BYTE>()) : std::nullopt;
-    }
-    return std::span<const BYTE>(data, size);
+    return resource.bytes;
 }
 
 } // namespace quentry::bundle

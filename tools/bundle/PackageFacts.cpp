@@ -1,7 +1,7 @@
 #include "PackageFacts.h"
 
 #include "InputFiles.h"
-#include "SystemText.h"
+#include "common/SystemText.h"
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
 #include "shared/CompoundFile.h"

@@ -1,6 +1,6 @@
 #include "ResourceRewriter.h"
 
-#include "SystemText.h"
+#include "common/SystemText.h"
 #include "common/UniqueHandle.h"
 
 namespace quentry::bundle {

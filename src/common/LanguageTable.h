@@ -33,7 +33,7 @@ public:
     void SelectByLangId(LANGID langId);
 
     // The string with that id in the current language (English before one is chosen); "" when
-    // the string table has none.
+    // the string table has none or the module's resources are damaged.
     std::wstring LoadString(unsigned id) const;
     std::wstring FormatString(unsigned id, ...) const;
 
@@ -43,11 +43,17 @@ public:
 
     // A string of the string table of exactly that language; "" when missing.
     static std::wstring LoadStringIn(HMODULE module, unsigned id, LANGID langId);
+    // A string in the language the resource loader would choose for langId: that language, else
+    // its primary language (neutral, then default sublanguage, then any other region); "" when
+    // the primary language has no string table.
+    static std::wstring LoadStringNear(HMODULE module, unsigned id, LANGID langId);
 
 private:
     void ReloadDisplayNames();
 
     HMODULE m_module;
+    // False when the module's resource directory is damaged: no string is read from it then.
+    bool m_stringsReadable;
     std::vector<LanguageInfo> m_rows;
     int m_current = -1;
 };

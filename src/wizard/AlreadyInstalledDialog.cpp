@@ -1,5 +1,7 @@
-#include "catalogue/AlreadyInstalledDialog.h"
+#include "wizard/AlreadyInstalledDialog.h"
+#include "common/StringIds.h"
 
+#include "catalogue/SetupPackage.h"
 #include "launcher/SetupApp.h"
 
 namespace quentry {
@@ -11,7 +13,9 @@ CDialog_AlreadyInstalled::CDialog_AlreadyInstalled(CSetupApp& app)
 
 void CDialog_AlreadyInstalled::OnInitDialog() {
     const SetupPackage& main = *m_app.m_packages.front();
-    SetItemText(kTextId, m_app.m_languages.FormatString(main.m_installedFromOtherPackage ? 1047 : 1141,
+    SetItemText(kTextId, m_app.m_languages.FormatString(main.m_installedFromOtherPackage
+                                                            ? strings::kInstalledElsewhere
+                                                            : strings::kSubPackagesInstalledElsewhere,
                                                         main.m_productName.c_str()));
     std::wstring list;
     for (size_t i = 1; i < m_app.m_packages.size(); ++i) {
@@ -27,7 +31,7 @@ void CDialog_AlreadyInstalled::OnInitDialog() {
         ShowItem(kRemoveSubPackagesId, false);
     } else {
         SetItemText(kSubPackageListId, list);
-        SetItemText(kRemoveSubPackagesId, m_app.m_languages.LoadString(1140));
+        SetItemText(kRemoveSubPackagesId, m_app.m_languages.LoadString(strings::kRemoveSubPackagesToo));
     }
     SetChecked(kRemoveSubPackagesId, m_removeSubPackages);
 }
@@ -35,6 +39,19 @@ void CDialog_AlreadyInstalled::OnInitDialog() {
 bool CDialog_AlreadyInstalled::OnOK() {
     m_removeSubPackages = IsChecked(kRemoveSubPackagesId);
     return true;
+}
+
+std::optional<bool> AskInstallAlert(CSetupApp& app) {
+    CDialog_AlreadyInstalled dialog(app);
+    const INT_PTR answer = dialog.DoModal();
+    if (answer == -1) {
+        // Without the user's word nothing is removed: the run ends as a declined one.
+        app.WriteLogLine(LogError, L"The Install Alert dialog could not be shown.");
+    }
+    if (answer != IDOK) {
+        return std::nullopt;
+    }
+    return dialog.m_removeSubPackages;
 }
 
 } // namespace quentry

@@ -4,6 +4,8 @@
 
 #include "wizard/DialogBase.h"
 
+#include <optional>
+
 namespace quentry {
 
 class CSetupApp;
@@ -27,5 +29,9 @@ protected:
 private:
     CSetupApp& m_app;
 };
+
+// Runs the dialog: none when the user declines (or it cannot be shown), else whether the
+// sub-packages are to be removed as well.
+std::optional<bool> AskInstallAlert(CSetupApp& app);
 
 } // namespace quentry

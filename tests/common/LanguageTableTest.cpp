@@ -1,4 +1,4 @@
-#include "launcher/LanguageTable.h"
+#include "common/LanguageTable.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +19,31 @@ TEST(LanguageTableTest, SelectsByNameIgnoringCaseAndKeepsTheCurrentRowOtherwise)
     table.SelectByName(L"FRANZÖSISCH");
     EXPECT_EQ(table.Current()->englishName, L"French");
     EXPECT_EQ(table.Rows()[1].displayName, L"Allemand");
+}
+
+// The application title before a wizard language is chosen, in the user's language as the
+// resource loader picks it: a regional variant falls back to its primary language.
+TEST(LanguageTableTest, TheDefaultTitleFallsBackThroughThePrimaryLanguage) {
+    const struct {
+        LANGID userLanguage;
+        const wchar_t* title;
+    } cases[] = {
+        {1033, L"Zorvat Setup Wizard"},
+        {2057, L"Zorvat Setup Wizard"}, // English, United Kingdom
+        {1031, L"Zorvat Setup-Assistent"},
+        {3079, L"Zorvat Setup-Assistent"}, // German, Austria
+        {2055, L"Zorvat Setup-Assistent"}, // German, Switzerland
+        {1034, L"Asistente de instalación de Zorvat"},
+        {2058, L"Asistente de instalación de Zorvat"}, // Spanish, Mexico
+        {3082, L"Asistente de instalación de Zorvat"}, // Spanish, modern sort
+        {4108, L"Assistant d'installation Zorvat"},    // French, Switzerland
+        {1041, L"Zorvat セットアップ ウィザード"},
+        {1049, L""}, // Russian: no table of that language; the caller falls back to English
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LanguageTable::LoadStringNear(::GetModuleHandleW(nullptr), 57344, c.userLanguage), c.title)
+            << c.userLanguage;
+    }
 }
 
 TEST(LanguageTableTest, SelectsByLanguageIdWithPrimaryLanguageFallback) {

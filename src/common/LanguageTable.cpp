@@ -1,5 +1,7 @@
-#include "launcher/LanguageTable.h"
+#include "common/LanguageTable.h"
+#include "common/StringIds.h"
 
+#include "common/ResourceReader.h"
 #include "common/WideText.h"
 
 #include <cstdarg>
@@ -13,15 +15,22 @@ constexpr LANGID kJapanese = 1041;
 // The Japanese string tables are stored language-neutral (LANG_JAPANESE, SUBLANG_NEUTRAL).
 constexpr LANGID kJapaneseNeutral = 17;
 
+BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR languages) {
+    reinterpret_cast<std::vector<LANGID>*>(languages)->push_back(language);
+    return TRUE;
+}
+
 } // namespace
 
-LanguageTable::LanguageTable(HMODULE module) : m_module(module ? module : ::GetModuleHandleW(nullptr)) {
+LanguageTable::LanguageTable(HMODULE module)
+    : m_module(module ? module : ::GetModuleHandleW(nullptr)),
+      m_stringsReadable(ResourceDirectoryIsSound(m_module)) {
     m_rows = {
-        {L"English", L"English", 50, 1033, L"1033", L"", L"en"},
-        {L"German", L"German", 51, 1031, L"1031", L"_de", L"de"},
-        {L"Spanish", L"Spanish", 52, 1034, L"1034", L"_es", L"es"},
-        {L"French", L"French", 65, 1036, L"1036", L"_fr", L"fr"},
-        {L"Japanese", L"Japanese", 53, 1041, L"1041", L"_ja", L"ja"},
+        {L"English", L"English", strings::kEnglishName, 1033, L"1033", L"", L"en"},
+        {L"German", L"German", strings::kGermanName, 1031, L"1031", L"_de", L"de"},
+        {L"Spanish", L"Spanish", strings::kSpanishName, 1034, L"1034", L"_es", L"es"},
+        {L"French", L"French", strings::kFrenchName, 1036, L"1036", L"_fr", L"fr"},
+        {L"Japanese", L"Japanese", strings::kJapaneseName, 1041, L"1041", L"_ja", L"ja"},
     };
 }
 
@@ -61,6 +70,9 @@ void LanguageTable::ReloadDisplayNames() {
 }
 
 std::wstring LanguageTable::LoadString(unsigned id) const {
+    if (!m_stringsReadable) {
+        return {};
+    }
     return LoadStringIn(m_module, id, m_current < 0 ? kEnglish : m_rows[m_current].langId);
 }
 
@@ -77,19 +89,35 @@ LANGID LanguageTable::ResourceLanguage(LANGID langId) {
     return langId == kJapanese ? kJapaneseNeutral : langId;
 }
 
+std::wstring LanguageTable::LoadStringNear(HMODULE module, unsigned id, LANGID langId) {
+    std::vector<LANGID> candidates = {langId, MAKELANGID(PRIMARYLANGID(langId), SUBLANG_NEUTRAL),
+                                      MAKELANGID(PRIMARYLANGID(langId), SUBLANG_DEFAULT)};
+    std::vector<LANGID> stored;
+    ::EnumResourceLanguagesW(module, RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), AddLanguage,
+                             reinterpret_cast<LONG_PTR>(&stored));
+    for (LANGID language : stored) {
+        if (PRIMARYLANGID(language) == PRIMARYLANGID(langId)) {
+            candidates.push_back(language);
+        }
+    }
+    for (LANGID language : candidates) {
+        if (std::wstring text = LoadStringIn(module, id, language); !text.empty()) {
+            return text;
+        }
+    }
+    return {};
+}
+
 std::wstring LanguageTable::LoadStringIn(HMODULE module, unsigned id, LANGID langId) {
     langId = ResourceLanguage(langId);
     // String tables are stored in blocks of 16 counted strings; block n holds ids 16(n-1)..16n-1.
-    HRSRC info = ::FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), langId);
-    if (info == nullptr) {
+    const ResourceBytes block =
+        ReadResource(module, RT_STRING, MAKEINTRESOURCEW((id >> 4) + 1), langId, ResourceKind::Binary);
+    if (!block) {
         return {};
     }
-    HGLOBAL loaded = ::LoadResource(module, info);
-    const auto* data = loaded ? static_cast<const WCHAR*>(::LockResource(loaded)) : nullptr;
-    if (data == nullptr) {
-        return {};
-    }
-    const size_t available = ::SizeofResource(module, info) / sizeof(WCHAR);
+    const auto* data = reinterpret_cast<const WCHAR*>(block.bytes.data());
+    const size_t available = block.bytes.size() / sizeof(WCHAR);
     size_t position = 0;
     for (unsigned index = 0; index < (id & 15); ++index) {
         if (position >= available) {
