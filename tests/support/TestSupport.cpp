@@ -3,6 +3,7 @@
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -161,6 +162,22 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
     return file &&
            ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle search(::FindFirstFileW((AnyLength(folder + L"\\*")).c_str(), &found));
+    if (!search) {
+        return names;
+    }
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            names.push_back(found.cFileName);
+        }
+    } while (::FindNextFileW(search.Get(), &found));
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::wstring ReadUtf16(const std::wstring& path) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quentry::test {
 
@@ -46,6 +47,8 @@ ProcessResult RunCommand(const std::wstring& commandLine, DWORD timeoutMs = 6000
 bool FileExists(const std::wstring& path);
 std::string ReadBytes(const std::wstring& path);
 bool WriteBytes(const std::wstring& path, const std::string& bytes); // true when all was written
+// The names of the files in folder (not its subfolders), sorted.
+std::vector<std::wstring> FilesIn(const std::wstring& folder);
 // A UTF-16LE file without byte-order mark, as the launcher's log.
 std::wstring ReadUtf16(const std::wstring& path);
 

@@ -2,6 +2,7 @@
 
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
+#include "shared/FileContent.h"
 #include "shared/TemporaryFile.h"
 #include "shared/ToolPaths.h"
 
@@ -12,6 +13,9 @@
 namespace quentry::tools {
 
 namespace {
+
+// A report or a list of databases: a few records per database, far below this.
+constexpr uint64_t kMaxReportBytes = 0x40000000;
 
 LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* exception) {
     const DWORD code = exception && exception->ExceptionRecord ? exception->ExceptionRecord->ExceptionCode
@@ -30,27 +34,6 @@ bool WriteAll(HANDLE handle, const char* data, size_t size) {
         data += written;
         size -= written;
     }
-    return true;
-}
-
-bool ReadWhole(HANDLE handle, std::string& bytes) {
-    LARGE_INTEGER size{};
-    LARGE_INTEGER start{};
-    if (!::GetFileSizeEx(handle, &size) || size.QuadPart > 0x40000000 ||
-        !::SetFilePointerEx(handle, start, nullptr, FILE_BEGIN)) {
-        return false;
-    }
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD read = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
-        if (!::ReadFile(handle, bytes.data() + done, chunk, &read, nullptr) || read == 0) {
-            break;
-        }
-        done += read;
-    }
-    bytes.resize(done);
     return true;
 }
 
@@ -167,7 +150,7 @@ std::optional<ChildRun> RunChild(const std::wstring& program, const std::wstring
     }
     ::GetExitCodeProcess(processHandle.Get(), &run.exitCode);
     std::string bytes;
-    if (ReadWhole(report.Get(), bytes)) {
+    if (ReadOpenFile(report.Get(), bytes, kMaxReportBytes)) {
         run.records = Records(bytes);
     }
     return run;
@@ -233,7 +216,7 @@ int RunIsolatedReader(const std::wstring& handleText, const std::wstring& listPa
         UniqueFileHandle file(::CreateFileW(ExtendedPath(FullPath(listPath)).c_str(), GENERIC_READ,
                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                             nullptr));
-        if (!file || !ReadWhole(file.Get(), list)) {
+        if (!file || !ReadOpenFile(file.Get(), list, kMaxReportBytes)) {
             return 2;
         }
     }

@@ -7,6 +7,7 @@
 #include "common/WideText.h"
 #include "shared/ComApartment.h"
 #include "shared/CompoundFile.h"
+#include "shared/FileContent.h"
 #include "shared/IsolatedRun.h"
 #include "shared/ShortPathAccess.h"
 #include "shared/ToolPaths.h"
@@ -20,25 +21,6 @@
 namespace quentry::transform {
 
 namespace {
-
-bool ReadAll(HANDLE file, std::string& bytes) {
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file, &size) || size.QuadPart > 0x7FFF0000) {
-        ::SetLastError(ERROR_FILE_TOO_LARGE);
-        return false;
-    }
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD read = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 24));
-        if (!::ReadFile(file, bytes.data() + done, chunk, &read, nullptr) || read == 0) {
-            return false;
-        }
-        done += read;
-    }
-    return true;
-}
 
 std::wstring RecordString(MSIHANDLE record, UINT field) {
     DWORD size = 0;
@@ -355,7 +337,7 @@ bool ReadDatabase(const std::wstring& path, DatabaseSnapshot& snapshot, std::wst
         return false;
     }
     std::string bytes;
-    if (!ReadAll(file.Get(), bytes)) {
+    if (!tools::ReadOpenFile(file.Get(), bytes, 0x7FFF0000)) {
         error = Format(L"%s (error %lu)", unreadable.c_str(), ::GetLastError());
         return false;
     }

@@ -26,12 +26,6 @@ struct ComRelease {
     }
 };
 
-struct SearchTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) noexcept { ::FindClose(h); }
-};
-
 std::string ReadAll(const std::wstring& path) {
     return FileExists(path) ? ReadBytes(path) : std::string();
 }
@@ -245,21 +239,6 @@ void ReplaceResource(const std::wstring& path, const std::wstring& name, LANGID 
     std::wstring error;
     ASSERT_TRUE(RewriteResources(path, copy, keep, additions, error)) << ToUtf8(error);
     ASSERT_TRUE(::MoveFileExW(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
-}
-
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    UniqueHandle<SearchTraits> search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
-    if (!search) {
-        return names;
-    }
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            names.push_back(found.cFileName);
-        }
-    } while (::FindNextFileW(search.Get(), &found));
-    return names;
 }
 
 } // namespace quentry::test::bundle

@@ -49,7 +49,5 @@ std::vector<BYTE> FileBytes(const std::wstring& path);
 // Replaces (or, with empty bytes, deletes) one type-40 resource of a written launcher.
 void ReplaceResource(const std::wstring& path, const std::wstring& name, LANGID language,
                      const std::vector<BYTE>& bytes);
-// Names of the files in folder (no subfolders).
-std::vector<std::wstring> FilesIn(const std::wstring& folder);
 
 } // namespace quentry::test::bundle

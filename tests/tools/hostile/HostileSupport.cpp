@@ -119,23 +119,6 @@ bool Exists(const std::wstring& path) {
     return ::GetFileAttributesW(tools::ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    UniqueHandle<FindHandleTraits> search(
-        ::FindFirstFileW((tools::ExtendedPath(folder) + L"\\*").c_str(), &found));
-    if (!search) {
-        return names;
-    }
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            names.push_back(found.cFileName);
-        }
-    } while (::FindNextFileW(search.Get(), &found));
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 LongFolder::LongFolder(const std::wstring& parent, size_t length, wchar_t letter) {
     const size_t used = parent.size() + 1;
     if (length <= used || length - used > 255) {

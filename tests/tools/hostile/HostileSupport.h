@@ -29,8 +29,6 @@ std::wstring SamplePackage();
 // Files by full paths of any length.
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool Exists(const std::wstring& path);
-// Names of the files in a folder (no subfolders), sorted.
-std::vector<std::wstring> FilesIn(const std::wstring& folder);
 
 // A folder inside parent whose full path is exactly length characters (made of one component of
 // letters), removed with its files at the end.

@@ -193,15 +193,6 @@ std::wstring CopyFixture(const ScratchFolder& folder, const std::wstring& fixtur
     return path;
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().wstring());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(TransformToolTest, GermanTransformFromPropertiesIsAppliedAndCommitted) {
     ScratchFolder folder;
     const std::wstring base = CopyFixture(folder, L"TransformBase.msi", L"base.msi");
