@@ -11,9 +11,11 @@ std::string Narrow(std::wstring_view text, UINT codePage, bool exact) {
     if (text.empty()) {
         return {};
     }
-    // The UTF-8 code page takes neither the composite check nor a default-character report.
+    // An exact conversion composes what it can, takes no best fit and reports the default
+    // character; the UTF-8 code page takes none of that, only the check for invalid text (a lone
+    // surrogate).
     const bool utf8 = codePage == CP_UTF8;
-    const DWORD flags = exact && !utf8 ? WC_COMPOSITECHECK : 0;
+    const DWORD flags = !exact ? 0 : utf8 ? WC_ERR_INVALID_CHARS : WC_COMPOSITECHECK | WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL* usedDefaultReport = exact && !utf8 ? &usedDefault : nullptr;
     const int size = ::WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()),
@@ -23,7 +25,7 @@ std::string Narrow(std::wstring_view text, UINT codePage, bool exact) {
     }
     std::string result(static_cast<size_t>(size), '\0');
     ::WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), result.data(), size,
-                          nullptr, nullptr);
+                          nullptr, usedDefaultReport);
     return result;
 }
 

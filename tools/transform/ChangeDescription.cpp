@@ -367,17 +367,10 @@ bool ApplyChangeFile(const std::wstring& path, DatabaseSnapshot& database, std::
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         bytes.erase(0, 3);
     }
-    std::wstring text;
-    if (!bytes.empty()) {
-        const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
-                                               static_cast<int>(bytes.size()), nullptr, 0);
-        if (size <= 0) {
-            error = Format(L"the change description %s is not UTF-8 text", path.c_str());
-            return false;
-        }
-        text.resize(size);
-        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                              text.data(), size);
+    const std::wstring text = FromCodePageExact(bytes, CP_UTF8);
+    if (!bytes.empty() && text.empty()) {
+        error = Format(L"the change description %s is not UTF-8 text", path.c_str());
+        return false;
     }
     return ApplyChanges(text, path, database, error);
 }

@@ -22,19 +22,9 @@ bool EncodeText(const std::wstring& text, UINT codepage, std::string& out) {
         }
         return true;
     }
-    const int length = static_cast<int>(text.size());
-    BOOL usedDefault = FALSE;
-    const bool utf8 = codepage == CP_UTF8;
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-    BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
-    const int size =
-        ::WideCharToMultiByte(codepage, flags, text.data(), length, nullptr, 0, nullptr, usedDefaultOut);
-    if (size <= 0 || usedDefault) {
-        return false;
-    }
-    out.assign(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(codepage, flags, text.data(), length, out.data(), size, nullptr, usedDefaultOut);
-    return !usedDefault;
+    // Every character with its own code in the database's code page, or the text is refused.
+    out = ToCodePageExact(text, codepage);
+    return !out.empty();
 }
 
 } // namespace
