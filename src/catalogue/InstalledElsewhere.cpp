@@ -14,11 +14,11 @@ constexpr int kInteractiveRemovalLevel = INSTALLUILEVEL_PROGRESSONLY;
 
 } // namespace
 
-void HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askInstallAlert) {
+Status HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askInstallAlert) {
     // A build already known to be corrupt (an empty package code counts as "installed from another
     // package") must not remove anything.
     if (app.m_result.code != Success) {
-        return;
+        return {};
     }
     int found = 0;
     for (const auto& package : app.m_packages) {
@@ -29,7 +29,7 @@ void HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askIns
         }
     }
     if (found == 0) {
-        return;
+        return {};
     }
     bool removeMain = true;
     bool removeSubs = true;
@@ -48,8 +48,7 @@ void HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askIns
             removeMain = app.ShowMessage(text, MB_ICONEXCLAMATION | MB_OKCANCEL) == IDOK;
         }
         if (!removeMain && !removeSubs) {
-            app.m_result = SetupResult{InstalledElsewhere, 0, true};
-            return;
+            return Status::Decided(InstalledElsewhere);
         }
     }
     const int uiLevel = app.IsQuiet() ? kQuietRemovalLevel : kInteractiveRemovalLevel;
@@ -62,6 +61,7 @@ void HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askIns
         RemoveOtherInstallation(app, package, uiLevel);
         package.m_selected = !IsProductInstalled(app.Installer(), package.m_productCode);
     }
+    return {};
 }
 
 } // namespace quentry

@@ -2,6 +2,8 @@
 // confirmed by the user (unless the run is quiet) and removed before the wizard starts.
 #pragma once
 
+#include "common/Status.h"
+
 #include <functional>
 #include <optional>
 
@@ -14,7 +16,7 @@ class CSetupApp;
 using InstallAlertQuestion = std::function<std::optional<bool>(CSetupApp&)>;
 
 // The question is asked only in a run that is not quiet; without a question nothing is removed
-// (as when the user declines).
-void HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askInstallAlert);
+// (as when the user declines). A declined question fails the run with code 8, already answered.
+Status HandleInstalledElsewhere(CSetupApp& app, const InstallAlertQuestion& askInstallAlert);
 
 } // namespace quentry

@@ -2,7 +2,6 @@
 #include "common/StringIds.h"
 
 #include "common/WideText.h"
-#include "launcher/SetupApp.h"
 
 #include <cwctype>
 #include <limits>
@@ -124,34 +123,25 @@ bool ValidateResourceLayout(HMODULE module) {
     return true;
 }
 
-std::wstring ReadPackageString(CSetupApp& app, const std::wstring& name) {
-    const bool multiLanguage = app.m_multiLanguageResources;
-    const auto bytes = FindPackageResource(app.ResourceModule(), name, multiLanguage ? kResourceEnglish : 0);
+PackageString ReadPackageString(const PackageStringSource& source, const std::wstring& name) {
+    const auto bytes = FindPackageResource(source.module, name, source.multiLanguage ? kResourceEnglish : 0);
     if (bytes) {
-        return ResourceText(*bytes);
+        return {ResourceText(*bytes), {}};
     }
     if (bytes.IsDamaged()) {
-        app.WriteLogLine(LogError, L"%s", bytes.problem.c_str());
-        if (app.m_result.code == Success) {
-            app.SetSetupResult(InstallerCorrupted);
-        }
+        return {{}, Status::Failure(InstallerCorrupted, bytes.problem)};
+    }
+    if (source.multiLanguage) {
         return {};
     }
-    if (multiLanguage) {
-        return {};
-    }
-    app.ShowMessage(app.m_languages.FormatString(strings::kResourceMissing, name.c_str()),
-                    MB_ICONEXCLAMATION | MB_OK);
-    // The build is incomplete: the run must not end as a success. The message has been shown.
-    if (app.m_result.code == Success) {
-        app.m_result = SetupResult{InstallerCorrupted, 0, true};
-    }
-    app.PostQuit(1603);
-    return {};
+    // The build is incomplete: the run must not end as a success.
+    return {{},
+            Status::FailureWithMessage(InstallerCorrupted, L"The required resource " + name + L" is missing.",
+                                       strings::kResourceMissing, name)};
 }
 
-std::span<const BYTE> ReadPackageBlob(CSetupApp& app, const std::wstring& name, LANGID language) {
-    const auto bytes = FindPackageResource(app.ResourceModule(), name, language);
+std::span<const BYTE> ReadPackageBlob(HMODULE module, const std::wstring& name, LANGID language) {
+    const auto bytes = FindPackageResource(module, name, language);
     return bytes ? *bytes : std::span<const BYTE>();
 }
 

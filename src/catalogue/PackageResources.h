@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/ResourceReader.h"
+#include "common/Status.h"
 
 #include <windows.h>
 
@@ -14,8 +15,6 @@
 #include <vector>
 
 namespace quentry {
-
-class CSetupApp;
 
 inline constexpr LANGID kResourceEnglish = 1033;
 // The language transforms a multi-language build carries for every package.
@@ -47,13 +46,24 @@ bool IsMultiLanguageBuild(HMODULE module);
 // its four transforms; for a build without a package count, the four legacy resources).
 bool ValidateResourceLayout(HMODULE module);
 
-// A package string of the launcher's own build. Multi-language builds read language 1033 and are
-// silent; a single-language build that lacks the resource shows message 2 (unless quiet), posts a
-// quit request and records the build as corrupt. A damaged resource is logged and recorded as a
-// corrupt build in either layout; its text is empty.
-std::wstring ReadPackageString(CSetupApp& app, const std::wstring& name);
+// Where a build's package strings are read: its module and its language layout.
+struct PackageStringSource {
+    HMODULE module = nullptr;
+    bool multiLanguage = false;
+};
+
+struct PackageString {
+    std::wstring text;
+    Status status;
+};
+
+// A package string of a build. Multi-language builds read language 1033, and a missing resource
+// is an empty text. In a single-language build a missing resource fails as a corrupt build that
+// shows message 2 with its name and ends the run. A damaged resource fails as a corrupt build in
+// either layout. The text of a failure is empty.
+PackageString ReadPackageString(const PackageStringSource& source, const std::wstring& name);
 
 // The raw bytes of a package resource (cabinet image, transform); empty when missing.
-std::span<const BYTE> ReadPackageBlob(CSetupApp& app, const std::wstring& name, LANGID language);
+std::span<const BYTE> ReadPackageBlob(HMODULE module, const std::wstring& name, LANGID language);
 
 } // namespace quentry

@@ -1,7 +1,6 @@
 #include "catalogue/SetupPackage.h"
 
 #include "catalogue/InstalledProducts.h"
-#include "catalogue/PackageResources.h"
 #include "catalogue/PackageSelection.h"
 #include "common/FolderPath.h"
 #include "common/WideText.h"
@@ -9,15 +8,12 @@
 
 namespace quentry {
 
-SetupPackage::SetupPackage(CSetupApp& owner, const std::wstring& nameResource,
-                           const std::wstring& codeResource, const std::wstring& packageCodeResource,
-                           const std::wstring& packageResource, const std::wstring& transformResourcePattern,
-                           bool isMain)
-    : m_isMain(isMain), m_packageResource(packageResource),
-      m_transformResourcePattern(transformResourcePattern), m_owner(&owner) {
-    m_productName = ReadPackageString(owner, nameResource);
-    m_productCode = ReadPackageString(owner, codeResource);
-    m_packageCode = ReadPackageString(owner, packageCodeResource);
+SetupPackage::SetupPackage(CSetupApp& owner, PackageNames names, const std::wstring& packageResource,
+                           const std::wstring& transformResourcePattern, bool isMain)
+    : m_isMain(isMain), m_productName(std::move(names.productName)),
+      m_productCode(std::move(names.productCode)), m_packageCode(std::move(names.packageCode)),
+      m_packageResource(packageResource), m_transformResourcePattern(transformResourcePattern),
+      m_owner(&owner) {
 
     m_installed = IsProductInstalled(owner.Installer(), m_productCode);
     if (m_installed) {

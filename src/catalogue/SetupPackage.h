@@ -10,12 +10,18 @@ namespace quentry {
 
 class CSetupApp;
 
+// The three strings that name a package, as read from its resources.
+struct PackageNames {
+    std::wstring productName;
+    std::wstring productCode;
+    std::wstring packageCode;
+};
+
 class SetupPackage {
 public:
-    // Reads the three strings, asks the installer about the product, makes the initial selection,
-    // and finds an installer database left in the unpack folder by an earlier run.
-    SetupPackage(CSetupApp& owner, const std::wstring& nameResource, const std::wstring& codeResource,
-                 const std::wstring& packageCodeResource, const std::wstring& packageResource,
+    // Takes the package's names, asks the installer about the product, makes the initial
+    // selection, and finds an installer database left in the unpack folder by an earlier run.
+    SetupPackage(CSetupApp& owner, PackageNames names, const std::wstring& packageResource,
                  const std::wstring& transformResourcePattern, bool isMain);
 
     CSetupApp& Owner() const { return *m_owner; }

@@ -1,5 +1,4 @@
-// The string-table ids the code asks for by itself (the usage text's ids live in its model's
-// tables). The texts are in src/resources/strings_*.rc.
+// The string-table ids the code asks for by itself. The texts are in src/resources/strings_*.rc.
 #pragma once
 
 namespace quentry::strings {
@@ -40,6 +39,31 @@ inline constexpr unsigned kJapaneseName = 53;
 // Command-line and property checks.
 inline constexpr unsigned kUnsupportedProperty = 1277;
 inline constexpr unsigned kNotNumeric = 1310;
+
+// Usage text: the command descriptions.
+inline constexpr unsigned kHelpId = 1062;
+inline constexpr unsigned kInstallId = 1063;
+inline constexpr unsigned kAdminId = 1064;
+inline constexpr unsigned kRepairId = 1065;
+inline constexpr unsigned kUninstallId = 1066;
+inline constexpr unsigned kExtractId = 1067;
+
+// Usage text: the install options' descriptions and placeholders. (The rows of server property
+// groups and settings carry their ids in the usage model's tables.)
+inline constexpr unsigned kLanguageId = 1049;
+inline constexpr unsigned kUiLevelId = 1051;
+inline constexpr unsigned kLoggingId = 1053;
+inline constexpr unsigned kMifId = 1055;
+inline constexpr unsigned kSubPackagesId = 1057;
+inline constexpr unsigned kTransformsId = 1059;
+inline constexpr unsigned kPropertyId = 1061;
+inline constexpr unsigned kPackageNamePartText = 1070;
+inline constexpr unsigned kLanguageNameText = 1071;
+inline constexpr unsigned kTransformsText = 1072;
+inline constexpr unsigned kPropertyText = 1073;
+inline constexpr unsigned kValueText = 1074;
+inline constexpr unsigned kLogFileText = 1075;
+inline constexpr unsigned kMifFileText = 1076;
 
 // Usage text headings.
 inline constexpr unsigned kSyntaxTitle = 1068;

@@ -1,7 +1,6 @@
 #include "launcher/SetupApp.h"
 #include "common/StringIds.h"
 
-#include "catalogue/PackageResources.h"
 #include "catalogue/SetupPackage.h"
 #include "common/ResourceReader.h"
 #include "common/SystemText.h"
@@ -260,6 +259,33 @@ void CSetupApp::WriteStopBanner() {
 int CSetupApp::SetSetupResult(int32_t code) {
     m_result = SetupResult{code, 0, false};
     return code != Success ? 1603 : 0;
+}
+
+void CSetupApp::RecordFailure(const Status& status) {
+    if (status.Ok()) {
+        return;
+    }
+    if (!status.logText.empty()) {
+        m_log.WriteLine(LogError, status.logText);
+    }
+    if (m_result.code != Success) {
+        // The run already has its outcome: the first failure is the one reported.
+        return;
+    }
+    switch (status.notice) {
+    case FailureNotice::AtEnd:
+        SetSetupResult(status.code);
+        break;
+    case FailureNotice::Message:
+        ShowMessage(m_languages.FormatString(status.messageId, status.messageArgument.c_str()),
+                    MB_ICONEXCLAMATION | MB_OK);
+        m_result = SetupResult{status.code, 0, true};
+        PostQuit(1603);
+        break;
+    case FailureNotice::Given:
+        m_result = SetupResult{status.code, 0, true};
+        break;
+    }
 }
 
 std::wstring CSetupApp::ResultText() const {

@@ -2,7 +2,9 @@
 // log and the result of the run, and runs the start-up sequence and the shutdown.
 #pragma once
 
+#include "catalogue/PackageResources.h"
 #include "common/LanguageTable.h"
+#include "common/Status.h"
 #include "launcher/CommandLineInfo.h"
 #include "launcher/LauncherLog.h"
 #include "launcher/SetupResult.h"
@@ -69,6 +71,10 @@ public:
 
     // Records a launcher result code (any thread); 1603 when code is not 0, else 0.
     int SetSetupResult(int32_t code);
+    // Turns a lower layer's failure into the run's outcome: its line goes to the log; when the run
+    // has no failure yet, it becomes the result, and a failure with a message of its own shows it
+    // (unless quiet) and asks the run to end. Nothing for a success.
+    void RecordFailure(const Status& status);
     // Logs and shows a recorded, unreported result once.
     void ReportSetupResult();
     // The log text of the result, with the system's text for the error behind it.
@@ -85,6 +91,8 @@ public:
 
     IWindowsInstaller& Installer() { return m_installer; }
     HMODULE ResourceModule() const { return m_resources; }
+    // The package strings of this build, in its language layout.
+    PackageStringSource PackageStrings() const { return {m_resources, m_multiLanguageResources}; }
     const std::wstring& Title() const { return m_title; }
     void SetTitle(const std::wstring& title) { m_title = title; }
 

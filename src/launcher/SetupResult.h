@@ -2,25 +2,11 @@
 // behind it, and whether it has been reported.
 #pragma once
 
+#include "common/SetupResultCode.h"
+
 #include <cstdint>
 
 namespace quentry {
-
-enum SetupResultCode : int32_t {
-    Success = 0,
-    InstallerCorrupted = 1,
-    InstallationFailed = 2,
-    UserCancelled = 3,
-    IncompatibleWindows = 4,
-    Direct2DMissing = 5,
-    AlreadyRunning = 6,
-    NoAdminRights = 7,
-    InstalledElsewhere = 8,
-    MsiFileNotFound = 9,
-    Package64On32 = 10,
-    DiskFull = 11,
-    EmptyPackageCode = 13,
-};
 
 struct SetupResult {
     int32_t code = Success;

@@ -1,34 +1,13 @@
 #include "launcher/UsageModel.h"
+#include "common/StringIds.h"
 
 #include <span>
 
 namespace quentry {
 
+using namespace strings;
+
 namespace {
-
-// Command descriptions.
-constexpr unsigned kHelpId = 1062;
-constexpr unsigned kInstallId = 1063;
-constexpr unsigned kAdminId = 1064;
-constexpr unsigned kRepairId = 1065;
-constexpr unsigned kUninstallId = 1066;
-constexpr unsigned kExtractId = 1067;
-
-// Install option descriptions and placeholders.
-constexpr unsigned kLanguageId = 1049;
-constexpr unsigned kUiLevelId = 1051;
-constexpr unsigned kLoggingId = 1053;
-constexpr unsigned kMifId = 1055;
-constexpr unsigned kSubPackagesId = 1057;
-constexpr unsigned kTransformsId = 1059;
-constexpr unsigned kPropertyId = 1061;
-constexpr unsigned kPackageNamePartText = 1070;
-constexpr unsigned kLanguageNameText = 1071;
-constexpr unsigned kTransformsText = 1072;
-constexpr unsigned kPropertyText = 1073;
-constexpr unsigned kValueText = 1074;
-constexpr unsigned kLogFileText = 1075;
-constexpr unsigned kMifFileText = 1076;
 
 std::shared_ptr<const UsageOption> Option(std::wstring syntax, unsigned descriptionId) {
     return std::make_shared<const UsageOption>(UsageOption{std::move(syntax), 0, descriptionId});

@@ -1,37 +1,18 @@
 #include "wizard/AlreadyInstalledDialog.h"
-#include "common/StringIds.h"
-
-#include "catalogue/SetupPackage.h"
-#include "launcher/SetupApp.h"
 
 namespace quentry {
 
-CDialog_AlreadyInstalled::CDialog_AlreadyInstalled(CSetupApp& app)
-    : CDialogBase(kTemplateId, app.ResourceModule(),
-                  app.m_languages.Current() ? app.m_languages.Current()->langId : 1033),
-      m_app(app) {}
+CDialog_AlreadyInstalled::CDialog_AlreadyInstalled(const InstallAlertModel& model)
+    : CDialogBase(kTemplateId, model.resources, model.language), m_model(model) {}
 
 void CDialog_AlreadyInstalled::OnInitDialog() {
-    const SetupPackage& main = *m_app.m_packages.front();
-    SetItemText(kTextId, m_app.m_languages.FormatString(main.m_installedFromOtherPackage
-                                                            ? strings::kInstalledElsewhere
-                                                            : strings::kSubPackagesInstalledElsewhere,
-                                                        main.m_productName.c_str()));
-    std::wstring list;
-    for (size_t i = 1; i < m_app.m_packages.size(); ++i) {
-        if (m_app.m_packages[i]->m_installedFromOtherPackage) {
-            if (!list.empty()) {
-                list += L"\n";
-            }
-            list += m_app.m_packages[i]->m_productName;
-        }
-    }
-    if (list.empty()) {
+    SetItemText(kTextId, m_model.text);
+    if (m_model.subPackageList.empty()) {
         ShowItem(kSubPackageListId, false);
         ShowItem(kRemoveSubPackagesId, false);
     } else {
-        SetItemText(kSubPackageListId, list);
-        SetItemText(kRemoveSubPackagesId, m_app.m_languages.LoadString(strings::kRemoveSubPackagesToo));
+        SetItemText(kSubPackageListId, m_model.subPackageList);
+        SetItemText(kRemoveSubPackagesId, m_model.removeSubPackagesLabel);
     }
     SetChecked(kRemoveSubPackagesId, m_removeSubPackages);
 }
@@ -41,12 +22,12 @@ bool CDialog_AlreadyInstalled::OnOK() {
     return true;
 }
 
-std::optional<bool> AskInstallAlert(CSetupApp& app) {
-    CDialog_AlreadyInstalled dialog(app);
+std::optional<bool> AskInstallAlert(const InstallAlertModel& model, const LogSink& log) {
+    CDialog_AlreadyInstalled dialog(model);
     const INT_PTR answer = dialog.DoModal();
-    if (answer == -1) {
+    if (answer == -1 && log) {
         // Without the user's word nothing is removed: the run ends as a declined one.
-        app.WriteLogLine(LogError, L"The Install Alert dialog could not be shown.");
+        log(LogError, L"The Install Alert dialog could not be shown.");
     }
     if (answer != IDOK) {
         return std::nullopt;

@@ -70,10 +70,10 @@ public:
                                           m_installer, steps, m_module.get());
         app->m_multiLanguageResources = IsMultiLanguageBuild(m_module.get());
         app->m_languages.SelectByName(L"English");
-        BuildCatalogue(*app);
+        app->RecordFailure(BuildCatalogue(*app));
         if (handleInstalledElsewhere) {
             // The Install Alert is a window: the tests that need it run the real launcher.
-            HandleInstalledElsewhere(*app, {});
+            app->RecordFailure(HandleInstalledElsewhere(*app, {}));
         }
     }
     ~CatalogueRun() {

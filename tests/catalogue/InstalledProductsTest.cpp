@@ -127,11 +127,10 @@ protected:
         ASSERT_EQ(::MsiInstallProductW((source + L"\\B.msi").c_str(), properties), 0u);
     }
     SetupPackage& Package() {
-        app->m_packages.push_back(std::make_unique<SetupPackage>(*app, L"NAME", L"CODE", L"PACKAGECODE",
-                                                                 L"PACKAGE_1", L"PACKAGE_1_%s", false));
+        app->m_packages.push_back(
+            std::make_unique<SetupPackage>(*app, PackageNames{L"Quentry Catalogue B", kProductB, L""},
+                                           L"PACKAGE_1", L"PACKAGE_1_%s", false));
         SetupPackage& package = *app->m_packages.back();
-        package.m_productName = L"Quentry Catalogue B";
-        package.m_productCode = kProductB;
         package.m_installed = true;
         package.m_installedFromOtherPackage = true;
         return package;
@@ -224,8 +223,7 @@ TEST(InstalledProductsTest, AnEmptyOrRelativeSourceGivesNineAndRunsNothing) {
         installer.productInfo[{kProductB, L"InstallSource"}] = source;
         LauncherSteps steps;
         CSetupApp app(L"quentry.exe /qn", installer, steps);
-        SetupPackage package(app, L"N", L"C", L"P", L"PACKAGE", L"", true);
-        package.m_productCode = kProductB;
+        SetupPackage package(app, PackageNames{L"N", kProductB, L"P"}, L"PACKAGE", L"", true);
         package.m_installed = true;
         package.m_installedFromOtherPackage = true;
         EXPECT_EQ(RemoveOtherInstallation(app, package, INSTALLUILEVEL_NONE), MsiFileNotFound);
@@ -258,8 +256,7 @@ TEST(InstalledProductsTest, NamePartsFindTheVersionInTheProductName) {
     LauncherSteps steps;
     CSetupApp app(L"quentry.exe /qn", installer, steps);
     for (const auto& c : cases) {
-        SetupPackage package(app, L"N", L"C", L"P", L"PACKAGE", L"", true);
-        package.m_productName = c.name;
+        SetupPackage package(app, PackageNames{c.name, L"C", L"P"}, L"PACKAGE", L"", true);
         NameParts(package);
         EXPECT_EQ(package.m_versionYear, c.year) << testing::PrintToString(std::wstring(c.name));
         EXPECT_EQ(package.m_versionText, c.text) << testing::PrintToString(std::wstring(c.name));

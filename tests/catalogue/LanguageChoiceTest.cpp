@@ -14,7 +14,9 @@ std::wstring LanguageOf(const std::wstring& fixture, const std::wstring& argumen
     ModulePtr module = LoadResources(fixture);
     test::RecordingInstaller installer;
     LauncherSteps steps;
-    steps.mainProductName = [](CSetupApp& app) { return ReadPackageString(app, L"PRODUCT_NAME_0"); };
+    steps.mainProductName = [](CSetupApp& app) {
+        return ReadPackageString(app.PackageStrings(), L"PRODUCT_NAME_0").text;
+    };
     CSetupApp app(L"quentry.exe /qn " + arguments, installer, steps, module.get());
     app.InitInstance();
     app.ExitInstance();

@@ -110,9 +110,9 @@ void ReadEverything(HMODULE module, const std::wstring& unpackFolder, test::Reco
     CSetupApp app(L"quentry.exe /qn /L*v \"" + logFile + L"\"", installer, steps, module);
     app.m_multiLanguageResources = multiLanguage;
     app.m_languages.SelectByName(L"English");
-    BuildCatalogue(app);
+    app.RecordFailure(BuildCatalogue(app));
     for (const auto& package : app.m_packages) {
-        ReadPackageBlob(app, package->m_packageResource, 0);
+        ReadPackageBlob(app.ResourceModule(), package->m_packageResource, 0);
     }
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -5,6 +5,7 @@
 #include "catalogue/InstalledProducts.h"
 #include "catalogue/PackageResources.h"
 #include "common/FileUtilities.h"
+#include "common/WideText.h"
 #include "engine/WindowsInstaller.h"
 #include "launcher/SetupApp.h"
 #include "support/TestSupport.h"
@@ -207,6 +208,52 @@ TEST(PackageCatalogueTest, AMissingResourceOfASingleLanguageBuildIsReportedOnceA
     CatalogueRun quiet(L"MissingCode", L"/qn");
     EXPECT_TRUE(quiet.messages.empty());
     EXPECT_EQ(quiet.app->m_result.code, InstallerCorrupted);
+    // The quiet run shows nothing, so its log is the only place that says what is wrong.
+    EXPECT_NE(quiet.Log().find(L"RNX (c): The required resource PRODUCT_CODE_0 is missing.\r\n"),
+              std::wstring::npos);
+}
+
+// The start-up sequence reads the main product's name before the catalogue reads it again: a build
+// that lacks it and its product code shows one message, for the first, and logs both, in a quiet
+// run as well.
+TEST(PackageCatalogueTest, ARunMissingSeveralStringsShowsTheFirstOnceAndLogsEach) {
+    ScratchFolder scratch;
+    ModulePtr module = LoadResources(L"MissingNameAndCode");
+    ASSERT_NE(module, nullptr);
+
+    for (const wchar_t* uiLevel : {L"", L"/qn"}) {
+        SCOPED_TRACE(ToUtf8(uiLevel));
+        const std::wstring log = scratch.File(L"run.log");
+        std::vector<std::wstring> messages;
+        test::RecordingInstaller installer;
+        LauncherSteps steps = LauncherSteps::Default();
+        steps.checkWindowsVersion = nullptr;
+        steps.isAnotherLauncherRunning = nullptr;
+        steps.hasDirect2D = nullptr;
+        steps.hasInstallRights = nullptr;
+        steps.runWizard = nullptr;
+        steps.deleteUnpackFolders = nullptr;
+        steps.messageBox = [&messages](CSetupApp&, const std::wstring& text, UINT) {
+            messages.push_back(text);
+            return IDOK;
+        };
+        CSetupApp app(L"quentry.exe " + std::wstring(uiLevel) + L" /L*v \"" + log + L"\"", installer, steps,
+                      module.get());
+        EXPECT_EQ(app.Run(), InstallerCorrupted);
+        if (*uiLevel == L'\0') {
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(messages[0], L"The required resource PRODUCT_NAME_0 is missing.");
+        } else {
+            EXPECT_TRUE(messages.empty());
+        }
+        const std::wstring text = test::ReadUtf16(log);
+        EXPECT_NE(text.find(L"RNX (c): The required resource PRODUCT_NAME_0 is missing.\r\n"),
+                  std::wstring::npos);
+        EXPECT_NE(text.find(L"RNX (c): The required resource PRODUCT_CODE_0 is missing.\r\n"),
+                  std::wstring::npos);
+        EXPECT_EQ(text.find(L"All information collected."), std::wstring::npos);
+        ::DeleteFileW(log.c_str());
+    }
 }
 
 TEST(PackageCatalogueTest, ValidationChecksEveryResourceTheLayoutNeeds) {

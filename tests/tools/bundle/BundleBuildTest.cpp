@@ -111,26 +111,28 @@ TEST_F(BundleBuildTest, MultiLanguageBundleReadsBackThroughTheLauncher) {
     ASSERT_TRUE(bundle);
     WithLauncher(bundle.Get(), [&](CSetupApp& app) {
         EXPECT_TRUE(app.m_multiLanguageResources);
-        EXPECT_EQ(ReadPackageString(app, L"PACKAGE_COUNT"), L"3");
-        EXPECT_EQ(ReadPackageString(app, L"OS"), L"6.0/WSOnly");
-        EXPECT_EQ(ReadPackageString(app, L"MINIMUM_MSI"), L"500");
-        EXPECT_EQ(ReadPackageString(app, L"PROPERTIES"), L"ALPHA=1 BETA=\"two words\"");
+        EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"PACKAGE_COUNT").text, L"3");
+        EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"OS").text, L"6.0/WSOnly");
+        EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"MINIMUM_MSI").text, L"500");
+        EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"PROPERTIES").text, L"ALPHA=1 BETA=\"two words\"");
         for (int n = 0; n < 3; ++n) {
             const std::wstring package = Fixture(names[n]);
             const std::wstring index = std::to_wstring(n);
-            EXPECT_EQ(ReadPackageString(app, L"PRODUCT_NAME_" + index),
+            EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"PRODUCT_NAME_" + index).text,
                       PackageProperty(package, L"ProductName"));
-            EXPECT_EQ(ReadPackageString(app, L"PRODUCT_CODE_" + index),
+            EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"PRODUCT_CODE_" + index).text,
                       PackageProperty(package, L"ProductCode"));
-            EXPECT_EQ(ReadPackageString(app, L"PACKAGE_CODE_" + index), PackageCodeOf(package));
+            EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"PACKAGE_CODE_" + index).text,
+                      PackageCodeOf(package));
             for (LANGID language : kTransformLanguages) {
-                const auto blob = ReadPackageBlob(app, Format(L"PACKAGE_%d_%u", n, language), language);
+                const auto blob =
+                    ReadPackageBlob(app.ResourceModule(), Format(L"PACKAGE_%d_%u", n, language), language);
                 EXPECT_EQ(std::string(blob.begin(), blob.end()), ReadBytes(TransformPath(names[n], language)))
                     << n << " " << language;
             }
             ExpectCabinetHolds(bundle.Get(), L"PACKAGE_" + index, package, names[n] + L".msi");
         }
-        EXPECT_TRUE(ReadPackageBlob(app, L"PACKAGE_0_1031", 1033).empty())
+        EXPECT_TRUE(ReadPackageBlob(app.ResourceModule(), L"PACKAGE_0_1031", 1033).empty())
             << "a transform in the strings' language";
     });
 }
@@ -176,10 +178,12 @@ TEST_F(BundleBuildTest, SingleLanguageBundleFixesTheWizardLanguage) {
             EXPECT_FALSE(app.m_multiLanguageResources);
             ASSERT_NE(app.m_languages.Current(), nullptr);
             EXPECT_EQ(app.m_languages.Current()->langId, c.language);
-            EXPECT_EQ(ReadPackageString(app, L"PACKAGE_COUNT"), L"2");
-            EXPECT_EQ(ReadPackageString(app, L"OS"), L"6.1.1");
-            EXPECT_EQ(ReadPackageString(app, L"PRODUCT_NAME_1"), L"Quentry Bundle Beta");
-            EXPECT_EQ(ReadPackageString(app, L"PACKAGE_CODE_0"), PackageCodeOf(Fixture(L"BundleAlpha")));
+            EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"PACKAGE_COUNT").text, L"2");
+            EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"OS").text, L"6.1.1");
+            EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"PRODUCT_NAME_1").text,
+                      L"Quentry Bundle Beta");
+            EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"PACKAGE_CODE_0").text,
+                      PackageCodeOf(Fixture(L"BundleAlpha")));
         });
         const auto image = FindPackageResource(bundle.Get(), L"PACKAGE_1", 0);
         ASSERT_TRUE(image && image->size() > 4);
@@ -215,10 +219,12 @@ TEST_F(BundleBuildTest, LegacyBundleUsesTheOldNames) {
     EXPECT_FALSE(FindPackageResource(bundle.Get(), L"PRODUCT_CODE_0", 0));
     WithLauncher(bundle.Get(), [&](CSetupApp& app) {
         EXPECT_EQ(app.m_languages.Current()->langId, 1036);
-        EXPECT_LE(ParsePackageCount(ReadPackageString(app, L"PACKAGE_COUNT")), 0);
-        EXPECT_EQ(ReadPackageString(app, L"PRODUCTNAME"), L"Quentry Bundle Gamma");
-        EXPECT_EQ(ReadPackageString(app, L"PRODUCTCODE"), L"{9D5EB0C3-6E2F-4A7B-8C9D-0E1F2A3B4C01}");
-        EXPECT_EQ(ReadPackageString(app, L"PACKAGECODE"), PackageCodeOf(Fixture(L"BundleGamma")));
+        EXPECT_LE(ParsePackageCount(ReadPackageString(app.PackageStrings(), L"PACKAGE_COUNT").text), 0);
+        EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"PRODUCTNAME").text, L"Quentry Bundle Gamma");
+        EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"PRODUCTCODE").text,
+                  L"{9D5EB0C3-6E2F-4A7B-8C9D-0E1F2A3B4C01}");
+        EXPECT_EQ(ReadPackageString(app.PackageStrings(), L"PACKAGECODE").text,
+                  PackageCodeOf(Fixture(L"BundleGamma")));
     });
     ExpectCabinetHolds(bundle.Get(), L"PACKAGE", Fixture(L"BundleGamma"), L"BundleGamma.msi");
 }
