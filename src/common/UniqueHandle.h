@@ -112,6 +112,13 @@ struct LocalMemoryTraits {
     static void Close(Handle h) noexcept { ::LocalFree(h); }
 };
 
+// Views of mapped files, released with UnmapViewOfFile.
+struct MappedViewTraits {
+    using Handle = const void*;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::UnmapViewOfFile(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueModule = UniqueHandle<ModuleHandleTraits>;
@@ -120,5 +127,6 @@ using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 using UniqueMsiHandle = UniqueHandle<MsiHandleTraits>;
+using UniqueMappedView = UniqueHandle<MappedViewTraits>;
 
 } // namespace quentry

@@ -3,7 +3,7 @@
 #include "common/SystemText.h"
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
-#include "shared/CompoundFile.h"
+#include "common/CompoundFile.h"
 #include "shared/ToolPaths.h"
 
 #include <algorithm>
@@ -64,7 +64,7 @@ bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& bytes, std::wstr
 std::optional<CLSID> StorageClassOf(std::span<const BYTE> bytes) {
     CLSID found{};
     std::wstring damage;
-    if (!tools::CheckCompoundFile(bytes, found, damage)) {
+    if (!CheckCompoundFile(bytes, found, damage)) {
         return std::nullopt;
     }
     return found;

@@ -4,7 +4,7 @@
 #include "common/SystemText.h"
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
-#include "shared/CompoundFile.h"
+#include "common/CompoundFile.h"
 #include "shared/IsolatedRun.h"
 #include "shared/ShortPathAccess.h"
 #include "shared/ToolPaths.h"
@@ -132,11 +132,11 @@ bool ReadPackageFacts(const std::wstring& path, PackageFacts& facts, std::wstrin
     }
     CLSID storageClass{};
     std::wstring damage;
-    if (!tools::CheckCompoundFile(bytes, storageClass, damage)) {
+    if (!CheckCompoundFile(bytes, storageClass, damage)) {
         error = L"package " + path + L" is not an installer database: it " + damage;
         return false;
     }
-    if (!IsEqualCLSID(storageClass, tools::kInstallerDatabaseClass)) {
+    if (!IsEqualCLSID(storageClass, kInstallerDatabaseClass)) {
         error = L"package " + path + L" is not an installer database";
         return false;
     }

@@ -6,7 +6,7 @@
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
 #include "shared/ComApartment.h"
-#include "shared/CompoundFile.h"
+#include "common/CompoundFile.h"
 #include "shared/FileContent.h"
 #include "shared/IsolatedRun.h"
 #include "shared/ShortPathAccess.h"
@@ -346,12 +346,12 @@ bool ReadDatabase(const std::wstring& path, DatabaseSnapshot& snapshot, std::wst
     // class: it fails hard on damaged ones and on other compound files.
     CLSID storageClass{};
     std::wstring damage;
-    if (!tools::CheckCompoundFile(std::span(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size()),
+    if (!CheckCompoundFile(std::span(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size()),
                                   storageClass, damage)) {
         error = unreadable + L": it " + damage;
         return false;
     }
-    if (!IsEqualCLSID(storageClass, tools::kInstallerDatabaseClass)) {
+    if (!IsEqualCLSID(storageClass, kInstallerDatabaseClass)) {
         error = unreadable + L": it is a compound file of another kind";
         return false;
     }

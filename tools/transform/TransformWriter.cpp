@@ -3,6 +3,7 @@
 #include "ComHandle.h"
 #include "StreamName.h"
 #include "StringPool.h"
+#include "common/CompoundFile.h"
 #include "common/UniqueHandle.h"
 #include "common/WideText.h"
 #include "shared/TemporaryFile.h"
@@ -15,9 +16,6 @@
 namespace quentry::transform {
 
 namespace {
-
-// The class of a transform's root storage; the installer refuses a transform without it.
-const CLSID kTransformClass = {0x000c1082, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 constexpr uint32_t kFullRow = 1; // mask bit 0: all columns follow, their number in the high byte
 constexpr size_t kMaskColumns = 16;
@@ -270,7 +268,7 @@ bool CreateSkeleton(const std::wstring& path, UINT codepage, std::wstring& error
     std::string pool;
     std::string data;
     empty.Encode(codepage, pool, data, error);
-    if (FAILED(owner.Get()->SetClass(kTransformClass)) ||
+    if (FAILED(owner.Get()->SetClass(kInstallerTransformClass)) ||
         !WriteStream(owner.Get(), EncodeStreamName(L"_StringPool", true), pool) ||
         !WriteStream(owner.Get(), EncodeStreamName(L"_StringData", true), data) ||
         FAILED(owner.Get()->Commit(STGC_DEFAULT))) {
@@ -350,7 +348,7 @@ bool WriteTables(const std::wstring& path, const EncodedTransform& encoded, UINT
         return false;
     }
     ComHandle<IStorage> owner(storage);
-    bool written = SUCCEEDED(owner.Get()->SetClass(kTransformClass)) &&
+    bool written = SUCCEEDED(owner.Get()->SetClass(kInstallerTransformClass)) &&
                    WriteStream(owner.Get(), EncodeStreamName(L"_StringPool", true), pool) &&
                    WriteStream(owner.Get(), EncodeStreamName(L"_StringData", true), data);
     const unsigned bytesPerReference = encoded.pool.BytesPerReference();

@@ -9,7 +9,7 @@
 
 #include "bundle/PackageFacts.h"
 #include "common/WideText.h"
-#include "shared/CompoundFile.h"
+#include "common/CompoundFile.h"
 #include "shared/IsolatedRun.h"
 #include "support/TestSupport.h"
 #include "transform/MsiDatabaseReader.h"
@@ -107,9 +107,9 @@ TEST(ToolsMutationTest, MutatedDatabasesNeverCrashEitherTool) {
         const std::string& bytes = copies.back();
         CLSID rootClass{};
         std::wstring reason;
-        if (tools::CheckCompoundFile(std::span(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size()),
+        if (CheckCompoundFile(std::span(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size()),
                                      rootClass, reason) &&
-            IsEqualCLSID(rootClass, tools::kInstallerDatabaseClass)) {
+            IsEqualCLSID(rootClass, kInstallerDatabaseClass)) {
             soundPaths.push_back(folder.File(L"m" + std::to_wstring(n) + L".msi"));
             WriteFileBytes(soundPaths.back(), bytes);
         }

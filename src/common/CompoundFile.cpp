@@ -1,11 +1,13 @@
-#include "shared/CompoundFile.h"
+#include "common/CompoundFile.h"
+
+#include "common/UniqueHandle.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-namespace quentry::tools {
+namespace quentry {
 
 namespace {
 
@@ -315,4 +317,31 @@ bool CheckCompoundFile(std::span<const BYTE> bytes, CLSID& rootClass, std::wstri
     return Checker(bytes).Run(rootClass, reason);
 }
 
-} // namespace quentry::tools
+bool CheckCompoundFileAt(const std::wstring& path, CLSID& rootClass, std::wstring& reason) {
+    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size)) {
+        reason = L"cannot be read";
+        return false;
+    }
+    if (size.QuadPart == 0) {
+        reason = L"is not a compound file";
+        return false;
+    }
+    if (static_cast<uint64_t>(size.QuadPart) > SIZE_MAX) {
+        reason = L"cannot be read";
+        return false;
+    }
+    UniqueKernelHandle mapping(::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    UniqueMappedView view(mapping ? ::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0) : nullptr);
+    if (!view) {
+        reason = L"cannot be read";
+        return false;
+    }
+    const std::span<const BYTE> bytes(static_cast<const BYTE*>(view.Get()),
+                                      static_cast<size_t>(size.QuadPart));
+    return CheckCompoundFile(bytes, rootClass, reason);
+}
+
+} // namespace quentry
