@@ -1,6 +1,8 @@
 #include "servers/ConfigFileLines.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cwchar>
 #include <memory>
 
 namespace quentry {
@@ -12,10 +14,26 @@ struct FileCloser {
 };
 using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 
+// Text mode ("t") is the platform runtime's; elsewhere (the native fuzz build) the path is
+// converted by the locale and the mode letter dropped.
+FILE* OpenText(const std::wstring& path, bool write) {
+#ifdef _WIN32
+    return ::_wfopen(path.c_str(), write ? L"wt" : L"rt");
+#else
+    std::string narrow(path.size() * 4 + 1, '\0');
+    const size_t length = std::wcstombs(narrow.data(), path.c_str(), narrow.size());
+    if (length == static_cast<size_t>(-1)) {
+        return nullptr;
+    }
+    narrow.resize(length);
+    return std::fopen(narrow.c_str(), write ? "w" : "r");
+#endif
+}
+
 } // namespace
 
 std::optional<std::vector<std::wstring>> ReadConfigFileLines(const std::wstring& path) {
-    UniqueFile file(::_wfopen(path.c_str(), L"rt"));
+    UniqueFile file(OpenText(path, false));
     if (!file) {
         return std::nullopt;
     }
@@ -43,7 +61,7 @@ std::optional<std::vector<std::wstring>> ReadConfigFileLines(const std::wstring&
 }
 
 bool WriteConfigFileLines(const std::wstring& path, const std::vector<std::wstring>& lines) {
-    UniqueFile file(::_wfopen(path.c_str(), L"wt"));
+    UniqueFile file(OpenText(path, true));
     if (!file) {
         return false;
     }
