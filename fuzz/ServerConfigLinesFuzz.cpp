@@ -15,14 +15,29 @@
 namespace {
 
 constexpr const wchar_t* kIniPaths[] = {
-    L"ListenAdmin::port", L"ListenAdmin::active", L"ListenAdminSSL::port",        L"ListenAdminSSL::active",
-    L"Listen::port",      L"Listen::active",      L"ListenSSL::port",             L"ListenSSL::active",
-    L"SSL::certificate",  L"SSL::private_key",    L"BraxelServer::http.socket-port", L"BraxelServer::http.enable",
-    L"::",                L"",
+    L"ListenAdmin::port",
+    L"ListenAdmin::active",
+    L"ListenAdminSSL::port",
+    L"ListenAdminSSL::active",
+    L"Listen::port",
+    L"Listen::active",
+    L"ListenSSL::port",
+    L"ListenSSL::active",
+    L"SSL::certificate",
+    L"SSL::private_key",
+    L"BraxelServer::http.socket-port",
+    L"BraxelServer::http.enable",
+    L"::",
+    L"",
 };
-constexpr const wchar_t* kXmlPaths[] = {L"http.socket-port",  L"http.enable",       L"https.socket-port",
-                                        L"https.enable",      L"https.certificate", L"https.private-key",
-                                        L".",                 L""};
+constexpr const wchar_t* kXmlPaths[] = {L"http.socket-port",
+                                        L"http.enable",
+                                        L"https.socket-port",
+                                        L"https.enable",
+                                        L"https.certificate",
+                                        L"https.private-key",
+                                        L".",
+                                        L""};
 
 void Check(bool condition) {
     if (!condition) {

@@ -1,6 +1,6 @@
 #include "launcher/SetupApp.h"
-#include "launcher/CommandLineMask.h"
 #include "common/StringIds.h"
+#include "launcher/CommandLineMask.h"
 
 #include "catalogue/PackageResources.h"
 #include "catalogue/SetupPackage.h"
