@@ -2,10 +2,9 @@
 
 #include "TestService.h"
 
+#include "common/FileUtilities.h"
 #include "common/WideText.h"
 #include "support/TestSupport.h"
-
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -27,14 +26,8 @@ protected:
         m_folders.programFilesFolder = m_scratch.File(L"Program Files");
     }
     void Write(const std::wstring& path, const std::string& bytes) {
-        ASSERT_TRUE(ICBSFileUtilities_EnsureParent(path));
+        ASSERT_TRUE(ICBSFileUtilities::EnsureParentFolder(path));
         ASSERT_TRUE(test::WriteBytes(path, bytes));
-    }
-    static bool ICBSFileUtilities_EnsureParent(const std::wstring& path) {
-        const size_t slash = path.rfind(L'\\');
-        return ::SHCreateDirectoryExW(nullptr, path.substr(0, slash).c_str(), nullptr) == ERROR_SUCCESS ||
-               ::GetLastError() == ERROR_ALREADY_EXISTS ||
-               ::GetFileAttributesW(path.substr(0, slash).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
     ServerSettingsList Collect(const std::vector<ServerPackage>& packages) {
         ServerSettingsList list;
