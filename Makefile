@@ -1,6 +1,7 @@
 # The two commands of the README:
 #   make demo   install what is missing, build, and run the sample under Wine
 #   make test   install what is missing, build, and run every test under Wine
+#   make fuzz   run the configuration-file readers' fuzz target natively for a bounded time
 # The product is always built for 32-bit Windows (build/bin/quentry.exe), and so are its tests,
 # on every machine. Where the machine runs 32-bit code natively the tests run that build; where it
 # cannot, the 32-bit test programs are still compiled and linked (so that a 32-bit-only fault
@@ -17,7 +18,7 @@ else
 TEST_BUILD := build/x86_64
 endif
 
-.PHONY: all deps build test demo bench format clean
+.PHONY: all deps build test demo bench fuzz format clean
 
 all: build
 
@@ -47,6 +48,11 @@ demo: build
 
 bench: build
 	@scripts/bench
+
+# The configuration-file readers under libFuzzer and AddressSanitizer, built natively with clang,
+# for a bounded number of inputs and time (FUZZ_RUNS, FUZZ_SECONDS).
+fuzz: deps
+	@scripts/fuzz
 
 format:
 	@find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

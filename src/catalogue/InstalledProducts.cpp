@@ -3,6 +3,7 @@
 #include "catalogue/SetupPackage.h"
 #include "common/FileUtilities.h"
 #include "common/FolderPath.h"
+#include "common/MachineDataFolder.h"
 #include "common/WideText.h"
 #include "engine/UninstallRegistration.h"
 #include "engine/WindowsInstaller.h"
@@ -67,25 +68,7 @@ void OverrideDataFolderForTesting(const std::wstring& folder) {
 }
 
 const std::wstring& DataFolder() {
-    if (!g_dataFolder.empty()) {
-        return g_dataFolder;
-    }
-    wchar_t common[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common))) {
-        return g_dataFolder;
-    }
-    const std::wstring folder = std::wstring(common) + L"\\Zorvat";
-    if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-        return g_dataFolder;
-    }
-    // Every user may write here, so that a later run under another account can reuse or delete
-    // the unpack folders. The grant is looked for by the group's identifier, whose name differs
-    // from one language of the system to the next. A failure leaves the folder as it is.
-    if (!ICBSFileUtilities::HasExplicitAccess(folder, GENERIC_ALL, WinWorldSid)) {
-        ICBSFileUtilities::GrantEveryoneFullAccess(folder);
-    }
-    g_dataFolder = folder;
-    return g_dataFolder;
+    return g_dataFolder.empty() ? MachineDataFolder() : g_dataFolder;
 }
 
 int RemoveOtherInstallation(CSetupApp& app, SetupPackage& package, int uiLevel) {

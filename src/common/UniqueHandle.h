@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <msi.h>
+#include <wincrypt.h>
+#include <winsvc.h>
 
 #include <initializer_list>
 #include <utility>
@@ -119,6 +121,32 @@ struct MappedViewTraits {
     static void Close(Handle h) noexcept { ::UnmapViewOfFile(h); }
 };
 
+// The cryptographic provider and its keys and hash objects.
+struct CryptProviderTraits {
+    using Handle = HCRYPTPROV;
+    static Handle Invalid() noexcept { return 0; }
+    static void Close(Handle h) noexcept { ::CryptReleaseContext(h, 0); }
+};
+
+struct CryptKeyTraits {
+    using Handle = HCRYPTKEY;
+    static Handle Invalid() noexcept { return 0; }
+    static void Close(Handle h) noexcept { ::CryptDestroyKey(h); }
+};
+
+struct CryptHashTraits {
+    using Handle = HCRYPTHASH;
+    static Handle Invalid() noexcept { return 0; }
+    static void Close(Handle h) noexcept { ::CryptDestroyHash(h); }
+};
+
+// The service control manager and its services.
+struct ServiceHandleTraits {
+    using Handle = SC_HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::CloseServiceHandle(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueModule = UniqueHandle<ModuleHandleTraits>;
@@ -128,5 +156,9 @@ using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 using UniqueMsiHandle = UniqueHandle<MsiHandleTraits>;
 using UniqueMappedView = UniqueHandle<MappedViewTraits>;
+using UniqueCryptProvider = UniqueHandle<CryptProviderTraits>;
+using UniqueCryptKey = UniqueHandle<CryptKeyTraits>;
+using UniqueCryptHash = UniqueHandle<CryptHashTraits>;
+using UniqueServiceHandle = UniqueHandle<ServiceHandleTraits>;
 
 } // namespace quentry

@@ -1,5 +1,6 @@
 #include "launcher/SetupApp.h"
 #include "common/StringIds.h"
+#include "launcher/CommandLineMask.h"
 
 #include "catalogue/SetupPackage.h"
 #include "common/ResourceReader.h"
@@ -87,8 +88,9 @@ void CSetupApp::WriteLogLine(int level, const wchar_t* format, ...) {
 }
 
 bool CSetupApp::InitInstance() {
-    // The command line as it was given (it may hold '%': written verbatim).
-    m_log.WriteLine(LogWarning, L"CommandLine: " + std::wstring(m_commandLineText));
+    // The command line as it was given (it may hold '%': written verbatim), with the values of
+    // service passwords hidden: the installer still gets them.
+    m_log.WriteLine(LogWarning, L"CommandLine: " + MaskServicePasswords(m_commandLineText));
     if (m_resourcesSound) {
         ChooseLanguage();
     }

@@ -118,6 +118,21 @@ TEST_F(SetupAppTest, ARealRunReachesTheWizardAndLogsTheWholeSequence) {
     EXPECT_EQ(CountOf(log, L"ERROR"), 0u);
 }
 
+TEST_F(SetupAppTest, ServicePasswordsAreHiddenInTheLogButPassedOn) {
+    std::vector<std::wstring> properties;
+    EXPECT_EQ(Run(L"BR_Service_Password=\"s3cret word\" BR_Service_Username=bob",
+                  [&](CSetupApp& app) { properties = app.m_commandLine.m_properties; }),
+              0);
+    const std::wstring log = Log();
+    EXPECT_NE(log.find(L"RNX (c): CommandLine: /L*v \"" + LogPath() +
+                       L"\" BR_Service_Password=***** BR_Service_Username=bob\r\n"),
+              std::wstring::npos)
+        << ToUtf8(log);
+    EXPECT_EQ(log.find(L"s3cret"), std::wstring::npos);
+    ASSERT_EQ(properties.size(), 2u);
+    EXPECT_NE(properties[0].find(L"s3cret word"), std::wstring::npos);
+}
+
 // Each refusal of the start-up sequence, as a table: which step refuses, what the run must log,
 // which messages it shows when not quiet, and its exit code.
 struct Branch {
