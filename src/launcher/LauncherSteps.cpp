@@ -2,6 +2,7 @@
 #include "catalogue/PackageCatalogue.h"
 #include "catalogue/PackageResources.h"
 #include "launcher/SetupApp.h"
+#include "launcher/SystemCheckSteps.h"
 #include "launcher/SystemChecks.h"
 #include "launcher/Usage.h"
 #include "wizard/AlreadyInstalledDialog.h"
@@ -11,11 +12,15 @@ namespace quentry {
 LauncherSteps LauncherSteps::Default() {
     LauncherSteps steps;
     steps.checkWindowsVersion = [](CSetupApp& app) {
-        QueryRunningWindows(app);
-        return true;
+        return ApplyWindowsVersionCheck(app, QueryRunningWindows(), ReadPackageString(app, L"OS"));
     };
+    steps.hasDirect2D = [](CSetupApp&) { return HasDirect2D(); };
     steps.validateResources = [](CSetupApp& app) { return ValidateResourceLayout(app.ResourceModule()); };
-    steps.isAnotherLauncherRunning = [](CSetupApp& app) { return IsAnotherLauncherRunning(app); };
+    steps.isAnotherLauncherRunning = [](CSetupApp& app) {
+        return IsAnotherLauncherRunning(
+            app.m_osMajorVersion, IsTerminalServer(app.m_osMajorVersion, QueryRunningWindows().suiteMask));
+    };
+    steps.hasInstallRights = [](CSetupApp&) { return HasInstallRights(ProcessTokenMembership()); };
     steps.buildUsageModel = [](CSetupApp& app) { BuildUsageModel(app); };
     steps.checkProperties = [](CSetupApp& app, std::wstring& errorText) {
         return CheckProperties(app, errorText);
