@@ -1,6 +1,7 @@
 #include "catalogue/InstalledElsewhere.h"
 #include "catalogue/PackageCatalogue.h"
 #include "catalogue/PackageResources.h"
+#include "launcher/LauncherWizardRun.h"
 #include "launcher/SetupApp.h"
 #include "launcher/SystemCheckSteps.h"
 #include "launcher/SystemChecks.h"
@@ -31,6 +32,7 @@ LauncherSteps LauncherSteps::Default() {
         BuildCatalogue(app);
         HandleInstalledElsewhere(app, AskInstallAlert);
     };
+    steps.runWizard = [](CSetupApp& app) { RunWizard(app); };
     return steps;
 }
 
