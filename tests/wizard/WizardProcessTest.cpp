@@ -1,6 +1,7 @@
 // The wizard window of real launchers as a user meets it, driven by the UI test driver under
 // the test display: which pages come in which order, what Back, Next and Cancel do, and which
 // UI levels show a window at all.
+#include "common/UniqueHandle.h"
 #include "common/WideText.h"
 #include "support/TestSupport.h"
 
@@ -181,6 +182,47 @@ TEST(WizardProcessTest, OnlyTheFullLevelsShowTheWizard) {
         // Every page is passed, seen or not.
         EXPECT_EQ(CountOf(run.log, "Activating dialog Finish"), 1u) << run.log;
     }
+}
+
+// Two real launchers: while the first shows its wizard, the second ends at once with 6; the first
+// goes on undisturbed.
+TEST(WizardProcessTest, ASecondLauncherWhileTheFirstShowsItsWizardEndsWithSix) {
+    ScratchFolder scratch;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    std::wstring first = Quoted(Fixture(L"OnePackage"));
+    ASSERT_TRUE(::CreateProcessW(nullptr, first.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &process));
+    UniqueKernelHandle firstProcess(process.hProcess);
+    UniqueKernelHandle firstThread(process.hThread);
+    const wchar_t* caption = L"Quentry Wizard Single Package Product Name Of 51 Ch - Installer Wizard";
+    HWND wizard = nullptr;
+    for (int i = 0; i < 300 && wizard == nullptr; ++i) {
+        wizard = ::FindWindowW(L"#32770", caption);
+        if (wizard == nullptr || !::IsWindowVisible(wizard)) {
+            wizard = nullptr;
+            ::Sleep(100);
+        }
+    }
+    ASSERT_NE(wizard, nullptr);
+
+    const std::wstring log = scratch.File(L"second.log");
+    const test::ProcessResult second =
+        test::RunCommand(Quoted(Fixture(L"ThreePackages")) + L" /qn /L*v " + Quoted(log), 60000);
+    EXPECT_EQ(second.exitCode, 6u);
+    EXPECT_NE(ToUtf8(test::ReadUtf16(log)).find("RNX (c): Setup already in progress.\r\n"),
+              std::string::npos);
+
+    // The first: Cancel leads to its finish page, Cancel there ends it as cancelled.
+    ASSERT_TRUE(::IsWindow(wizard));
+    ::PostMessageW(wizard, WM_COMMAND, IDCANCEL, 0);
+    ::Sleep(500);
+    ::PostMessageW(wizard, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_EQ(::WaitForSingleObject(firstProcess.Get(), 30000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    ::GetExitCodeProcess(firstProcess.Get(), &code);
+    EXPECT_EQ(code, 3u);
 }
 
 } // namespace
