@@ -2,8 +2,11 @@
 // the sub-package selection, the language list, the server scan and the result mapping. The
 // window is driven by a timer on the wizard's own thread.
 #include "wizard/WizardDialog.h"
+#include "wizard/WorkerWaitLoop.h"
+
 #include "wizard/SubPackagesWizardPage.h"
 #include "wizard/WelcomeWizardPage.h"
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -240,6 +243,61 @@ TEST(WizardDialogTest, OnePackageHasThePlaceholderBeforeFinish) {
     for (const std::wstring& line : run.log) {
         EXPECT_NE(line, L"Activating dialog Finish");
     }
+}
+
+struct ProgressWorker {
+    HWND target;
+    DWORD sleepMs;
+};
+
+DWORD WINAPI PostProgress(void* context) {
+    const auto* worker = static_cast<ProgressWorker*>(context);
+    for (WPARAM position = 1; position <= 30; ++position) {
+        ::PostMessageW(worker->target, WM_CABINET_PROGRESS, position, 0);
+    }
+    ::Sleep(worker->sleepMs);
+    return 0;
+}
+
+// The worker wait loop: progress reaches the bar, the end of the worker releases it, a cancel
+// is recorded as code 3, and a quit request is posted again and ends the loop at once.
+TEST(WizardDialogTest, TheWorkerWaitLoopServesProgressCancelAndQuit) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    HWND parent =
+        ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 50, nullptr, nullptr, nullptr, nullptr);
+    HWND bar = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 200, 20, parent, nullptr, nullptr,
+                                 nullptr);
+    ASSERT_NE(bar, nullptr);
+    ::SendMessageW(bar, PBM_SETRANGE32, 0, 30);
+    for (bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel);
+        TestRun run;
+        ProgressWorker work{parent, 200};
+        UniqueKernelHandle worker(::CreateThread(nullptr, 0, PostProgress, &work, 0, nullptr));
+        std::atomic<bool> cancelled = cancel;
+        EXPECT_EQ(RunWorkerWaitLoop(worker, nullptr, bar, cancelled, run), WorkerWaitEnd::WorkerEnded);
+        EXPECT_FALSE(worker);
+        EXPECT_EQ(::SendMessageW(bar, PBM_GETPOS, 0, 0), 30);
+        EXPECT_EQ(run.log, std::vector<std::wstring>{L"Worker-thread stopped"});
+        EXPECT_EQ(run.code, cancel ? 3 : 0);
+        EXPECT_EQ(run.reported, !cancel);
+    }
+    TestRun run;
+    ProgressWorker work{parent, 3000};
+    UniqueKernelHandle worker(::CreateThread(nullptr, 0, PostProgress, &work, 0, nullptr));
+    std::atomic<bool> cancelled = false;
+    ::PostQuitMessage(0);
+    EXPECT_EQ(RunWorkerWaitLoop(worker, nullptr, bar, cancelled, run), WorkerWaitEnd::QuitReceived);
+    EXPECT_EQ(run.log, std::vector<std::wstring>{L"Received 'quit' message"});
+    MSG message;
+    bool quitAgain = false;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        quitAgain = quitAgain || message.message == WM_QUIT;
+    }
+    EXPECT_TRUE(quitAgain);
+    ::WaitForSingleObject(worker.Get(), 10000);
+    ::DestroyWindow(parent);
 }
 
 } // namespace
