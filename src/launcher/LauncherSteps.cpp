@@ -3,7 +3,9 @@
 #include "catalogue/PackageResources.h"
 #include "catalogue/SetupPackage.h"
 #include "common/StringIds.h"
+#include "launcher/LauncherWizardRun.h"
 #include "launcher/SetupApp.h"
+#include "launcher/SystemCheckSteps.h"
 #include "launcher/SystemChecks.h"
 #include "launcher/Usage.h"
 #include "wizard/AlreadyInstalledDialog.h"
@@ -39,11 +41,17 @@ InstallAlertModel InstallAlertModelFor(const CSetupApp& app) {
 LauncherSteps LauncherSteps::Default() {
     LauncherSteps steps;
     steps.checkWindowsVersion = [](CSetupApp& app) {
-        QueryRunningWindows(app);
-        return true;
+        const PackageString os = ReadPackageString(app.PackageStrings(), L"OS");
+        app.RecordFailure(os.status);
+        return ApplyWindowsVersionCheck(app, QueryRunningWindows(), os.text);
     };
+    steps.hasDirect2D = [](CSetupApp&) { return HasDirect2D(); };
     steps.validateResources = [](CSetupApp& app) { return ValidateResourceLayout(app.ResourceModule()); };
-    steps.isAnotherLauncherRunning = [](CSetupApp& app) { return IsAnotherLauncherRunning(app); };
+    steps.isAnotherLauncherRunning = [](CSetupApp& app) {
+        return IsAnotherLauncherRunning(
+            app.m_osMajorVersion, IsTerminalServer(app.m_osMajorVersion, QueryRunningWindows().suiteMask));
+    };
+    steps.hasInstallRights = [](CSetupApp&) { return HasInstallRights(ProcessTokenMembership()); };
     steps.buildUsageModel = [](CSetupApp& app) { BuildUsageModel(app); };
     steps.checkProperties = [](CSetupApp& app, std::wstring& errorText) {
         return CheckProperties(app, errorText);
@@ -60,6 +68,7 @@ LauncherSteps LauncherSteps::Default() {
             return AskInstallAlert(InstallAlertModelFor(asking), asking.m_log.Sink());
         }));
     };
+    steps.runWizard = [](CSetupApp& app) { RunWizard(app); };
     return steps;
 }
 

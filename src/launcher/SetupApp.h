@@ -110,6 +110,8 @@ public:
     uint32_t m_osMinorVersion = 0;
     uint16_t m_osServicePackMajor = 0;
     uint16_t m_osServicePackMinor = 0;
+    // The welcome page's sentence naming the supported Windows versions.
+    unsigned m_welcomeTextId = 35;
     bool m_is64BitOs = false;
     bool m_is64BitPackage = false;
     std::vector<UsageCommand> m_usageCommands;

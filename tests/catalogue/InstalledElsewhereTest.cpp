@@ -96,7 +96,8 @@ TEST_F(InstalledElsewhereTest, CancelInTheInstallAlertEndsTheRunWithEight) {
 TEST_F(InstalledElsewhereTest, OkWithTheBoxUntickedKeepsTheSubPackage) {
     const std::wstring transcript = scratch.File(L"untick.txt");
     const auto result =
-        RunLauncher(transcript, {L"Following sub-packages*", L"OK"}, scratch.File(L"untick.log"));
+        RunLauncher(transcript, {L"Following sub-packages*", L"OK", L"Next >", L"Next >", L"Finish"},
+                    scratch.File(L"untick.log"));
     EXPECT_EQ(result.exitCode, 0u) << test::ReadBytes(transcript);
     EXPECT_TRUE(BInstalled());
 }
@@ -104,7 +105,8 @@ TEST_F(InstalledElsewhereTest, OkWithTheBoxUntickedKeepsTheSubPackage) {
 TEST_F(InstalledElsewhereTest, OkWithTheBoxTickedRemovesTheSubPackage) {
     const std::wstring transcript = scratch.File(L"ok.txt");
     const std::wstring log = scratch.File(L"ok.log");
-    const auto result = RunLauncher(transcript, {L"OK"}, log);
+    // OK in the Install Alert, then through the wizard.
+    const auto result = RunLauncher(transcript, {L"OK", L"Next >", L"Next >", L"Finish"}, log);
     EXPECT_EQ(result.exitCode, 0u) << test::ReadBytes(transcript);
     EXPECT_FALSE(BInstalled());
     // The installer's log of the removal is part of the launcher's log.

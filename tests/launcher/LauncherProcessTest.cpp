@@ -88,11 +88,13 @@ TEST(LauncherProcessTest, ASecondLauncherExitsWithSixAndSaysSoOnce) {
     EXPECT_EQ(CountOf(text, "RNX (c): Setup already in progress.\r\n"), 1u);
     EXPECT_EQ(CountOf(text, "RNX (c): ERROR: Another installer was already running.\r\n"), 1u);
 
-    // Interactive: one message box with the message, answered by the UI driver.
+    // Interactive: one message box with the message, answered by the UI driver. (A launcher that
+    // carries its OS resource: the bare one would first say that it misses it.)
     const std::wstring transcript = scratch.File(L"transcript.txt");
     result = RunCommand(Quoted(test::BuildPath(L"bin\\uidriver.exe")) + L" --transcript " +
                             Quoted(transcript) + L" --timeout 30000 --press OK -- " +
-                            Quoted(test::LauncherPath()) + L" /L*v " + Quoted(log),
+                            Quoted(test::BuildPath(L"bin\\launcher-fixtures\\brindle-setup.exe")) +
+                            L" /L*v " + Quoted(log),
                         60000);
     EXPECT_EQ(result.exitCode, 6u);
     const std::string shown = test::ReadBytes(transcript);
